@@ -1,0 +1,100 @@
+#include "common/common_util.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace kelvaron {
+
+std::string GetField(std::string_view line, int n) {
+    if (n < 1) return {};
+    size_t start = 0;
+    for (int i = 1; i < n; ++i) {
+        size_t comma = line.find(',', start);
+        if (comma == std::string_view::npos) return {};
+        start = comma + 1;
+    }
+    size_t end = line.find(',', start);
+    if (end == std::string_view::npos) return std::string(line.substr(start));
+    return std::string(line.substr(start, end - start));
+}
+
+namespace {
+
+std::string_view SkipLeadingBlanks(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    return text.substr(i);
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+std::optional<int32_t> ParseInt(std::string_view text) {
+    text = SkipLeadingBlanks(text);
+    size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    if (i == text.size()) return std::nullopt;
+    int64_t value = 0;
+    for (; i < text.size(); ++i) {
+        if (!IsDigit(text[i])) return std::nullopt;
+        value = value * 10 + (text[i] - '0');
+        if (value > static_cast<int64_t>(std::numeric_limits<int32_t>::max()) + 1) {
+            return std::nullopt;
+        }
+    }
+    if (negative) value = -value;
+    if (value > std::numeric_limits<int32_t>::max() ||
+        value < std::numeric_limits<int32_t>::min()) {
+        return std::nullopt;
+    }
+    return static_cast<int32_t>(value);
+}
+
+std::optional<long double> ParseDecimal(std::string_view text) {
+    text = SkipLeadingBlanks(text);
+    size_t i = 0;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    size_t digits = 0;
+    while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
+    }
+    if (digits == 0 || i != text.size()) return std::nullopt;
+    // strtold honours the C locale's "." because the program never changes LC_NUMERIC.
+    std::string copy(text);
+    char* end = nullptr;
+    long double value = std::strtold(copy.c_str(), &end);
+    if (end != copy.c_str() + copy.size() || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+std::optional<Fixed4> ParseFixed4(std::string_view text) {
+    auto value = ParseDecimal(text);
+    if (!value) return std::nullopt;
+    long double scaled = *value * kFixed4Scale;
+    if (std::fabs(scaled) > 9.0e18L) return std::nullopt;
+    return Round(scaled);
+}
+
+int32_t ClampNotch(int32_t notch, int32_t power, int32_t brake) {
+    if (notch > 0) return notch < power ? notch : power;
+    if (notch < 0) return notch > -brake ? notch : -brake;
+    return 0;
+}
+
+int32_t PolarX(int32_t centre, long double length, long double theta) {
+    return centre + RoundInt(length * std::sin(theta));
+}
+
+int32_t PolarY(int32_t centre, long double length, long double theta) {
+    return centre + RoundInt(-length * std::cos(theta));
+}
+
+}  // namespace kelvaron

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "common/fixed4.h"
+
+namespace kelvaron {
+
+// Field n (from 1) of a comma-separated data-file line: the text between the
+// (n-1)-th and the n-th comma, the last field being the rest of the line. A
+// field beyond the last is empty, so it never converts to a number.
+std::string GetField(std::string_view line, int n);
+
+// Whole decimal number with an optional sign; leading blanks are tolerated,
+// nothing else. Empty when the text does not convert or does not fit 32 bits.
+std::optional<int32_t> ParseInt(std::string_view text);
+
+// Decimal number with "." as separator ("35.5", "-0.25", "3"); leading blanks
+// tolerated. Empty when the text does not convert.
+std::optional<long double> ParseDecimal(std::string_view text);
+
+// A decimal number stored as Fixed4 (rounded to four decimals).
+std::optional<Fixed4> ParseFixed4(std::string_view text);
+
+// Bounds a notch to 0 ... power for positive values and -brake ... 0 for negative ones.
+int32_t ClampNotch(int32_t notch, int32_t power, int32_t brake);
+
+// Polar helpers of the clock face: centre + Round(length * sin theta) and
+// centre + Round(-length * cos theta), theta in radians.
+int32_t PolarX(int32_t centre, long double length, long double theta);
+int32_t PolarY(int32_t centre, long double length, long double theta);
+
+// True when the line starts with the header text (brackets included).
+inline bool StartsWith(std::string_view line, std::string_view header) {
+    return line.substr(0, header.size()) == header;
+}
+
+// Decimal text of an integer.
+inline std::string ToDecimal(int64_t value) { return std::to_string(value); }
+
+}  // namespace kelvaron

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace kelvaron {
+
+// A data file read whole and split into decoded lines, read one by one as the
+// readers of the data files expect: a line ends at LF or CR LF, and reading
+// past the end gives empty lines (so a value that is missing at the end of a
+// file fails to convert, as it does for a truncated file).
+class TextFile {
+public:
+    // Opens and decodes the file; false (with the system's reason in `error`)
+    // when it cannot be read.
+    bool Open(const std::filesystem::path& path, std::string* error = nullptr);
+
+    // Builds the reader over text already in memory (tests, generated data).
+    void SetText(std::string_view bytes);
+
+    bool Eof() const { return next_ >= lines_.size(); }
+    std::string ReadLine();
+
+    // Lines read beyond the end of the file; a list that never finds its end
+    // marker is detected by this rather than by looping for ever.
+    int ReadsPastEnd() const { return readsPastEnd_; }
+
+    // 1-based number of the line last read (0 before the first).
+    size_t LineNumber() const { return next_; }
+
+private:
+    std::vector<std::string> lines_;
+    size_t next_ = 0;
+    int readsPastEnd_ = 0;
+};
+
+}  // namespace kelvaron

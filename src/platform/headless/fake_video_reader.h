@@ -1,0 +1,37 @@
+#pragma once
+
+#include <vector>
+
+#include "platform/video_reader.h"
+
+namespace kelvaron {
+
+// A video of a given length whose frames are plain pictures; records the
+// frames decoded so tests can see what the presenter asked for.
+class FakeVideoReader : public VideoReader {
+public:
+    int32_t frameCountWhenOpen = 0;
+    bool opens = true;
+    std::vector<int32_t> decoded;
+
+    bool Open(const std::filesystem::path&) override {
+        open_ = opens;
+        return open_;
+    }
+    void Close() override { open_ = false; }
+    int32_t FrameCount() const override { return open_ ? frameCountWhenOpen : -1; }
+    bool DecodeFrame(int32_t n, Picture& into) override {
+        if (!open_ || n < 0 || n >= frameCountWhenOpen) return false;
+        into.width = kFrameWidth;
+        into.height = kFrameHeight;
+        into.pixels.assign(static_cast<size_t>(kFrameWidth * kFrameHeight),
+                           0xFF000000u | static_cast<uint32_t>(n));
+        decoded.push_back(n);
+        return true;
+    }
+
+private:
+    bool open_ = false;
+};
+
+}  // namespace kelvaron

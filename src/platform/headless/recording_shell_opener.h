@@ -1,0 +1,17 @@
+#pragma once
+
+#include <filesystem>
+#include <vector>
+
+#include "platform/shell_opener.h"
+
+namespace kelvaron {
+
+// Records the documents it was asked to open instead of opening them.
+class RecordingShellOpener : public ShellOpener {
+public:
+    std::vector<std::filesystem::path> opened;
+    void Open(const std::filesystem::path& document) override { opened.push_back(document); }
+};
+
+}  // namespace kelvaron

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+
+#include "common/picture.h"
+
+namespace kelvaron {
+
+// Size of the cab-view picture every frame is scaled to.
+constexpr int32_t kFrameWidth = 480;
+constexpr int32_t kFrameHeight = 240;
+
+// Reader of the cab-view video, frame by frame.
+class VideoReader {
+public:
+    virtual ~VideoReader() = default;
+    // Opens the picture stream of a video file; false when there is none.
+    virtual bool Open(const std::filesystem::path& file) = 0;
+    virtual void Close() = 0;
+    // Frames of the picture stream, -1 when nothing is open.
+    virtual int32_t FrameCount() const = 0;
+    // Decodes exactly frame n, scaled to 480 x 240, into `into`. Frames outside
+    // 0 .. count-1 leave `into` unchanged and give false.
+    virtual bool DecodeFrame(int32_t n, Picture& into) = 0;
+};
+
+}  // namespace kelvaron

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace kelvaron::test {
+
+// A fresh empty folder under the system's temporary folder, removed at exit.
+std::filesystem::path MakeTempDir();
+
+// Writes bytes as they are.
+void WriteFile(const std::filesystem::path& path, std::string_view bytes);
+
+// Writes UTF-8 text converted to Shift-JIS (CP932), as the data files are made.
+void WriteCp932File(const std::filesystem::path& path, std::string_view utf8);
+
+// Writes a 24-bit uncompressed BMP filled with one colour (0xRRGGBB).
+void WriteBmp(const std::filesystem::path& path, int width, int height, uint32_t rgb);
+
+// Path of the fixture folder of the source tree.
+std::filesystem::path FixtureDir();
+
+}  // namespace kelvaron::test

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace kelvaron {
@@ -38,19 +39,19 @@ public:
     // Appends a picture, first taking its size as the list's size.
     void Append(Picture picture) {
         SetSize(picture.width, picture.height);
-        images_.push_back(std::move(picture));
+        images_.push_back(std::make_shared<const Picture>(std::move(picture)));
     }
-    // Entry `index`, or nullptr when the list does not hold it (drawing it draws nothing).
-    const Picture* Get(int32_t index) const {
+    // Entry `index`, or null when the list does not hold it (drawing it draws nothing).
+    std::shared_ptr<const Picture> Get(int32_t index) const {
         if (index < 0 || index >= Count()) return nullptr;
-        return &images_[static_cast<size_t>(index)];
+        return images_[static_cast<size_t>(index)];
     }
     void Clear() { images_.clear(); }
 
 private:
     int32_t width_ = 0;
     int32_t height_ = 0;
-    std::vector<Picture> images_;
+    std::vector<std::shared_ptr<const Picture>> images_;
 };
 
 }  // namespace kelvaron

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/picture.h"
+
+namespace kelvaron {
+
+// One control of the run window: a picture, a label or a rotating needle. The
+// run logic changes these; the renderer only draws them.
+struct PanelControl {
+    enum class Kind { Image, Label, Needle };
+
+    Kind kind = Kind::Image;
+    std::string name;  // component name ("Lamp_Door", "Needle_Speed", "Label4"); may be empty
+    int32_t left = 0, top = 0, width = 0, height = 0;
+    bool autoSize = false;     // the size follows the picture
+    bool visible = true;
+    bool transparent = false;  // the picture's bottom-left colour is not drawn
+    std::shared_ptr<const Picture> picture;  // null: nothing drawn
+    int32_t angle = 0;                       // needles: whole degrees
+    std::string text;                        // labels
+    bool centred = false;                    // labels: text centred
+    uint32_t textColour = 0xFFFFFFFF;        // labels: ARGB
+    uint32_t background = 0;                 // labels: ARGB, 0 = none
+};
+
+// The panel as data: controls in drawing order (later ones are drawn over
+// earlier ones). Controls are found by their component name.
+class PanelModel {
+public:
+    // Adds a control at the top of the drawing order and returns it. The
+    // returned index stays valid for the life of the model.
+    size_t Add(PanelControl control) {
+        controls_.push_back(std::move(control));
+        return controls_.size() - 1;
+    }
+    PanelControl* Find(std::string_view name) {
+        for (auto& c : controls_)
+            if (c.name == name) return &c;
+        return nullptr;
+    }
+    const PanelControl* Find(std::string_view name) const {
+        for (const auto& c : controls_)
+            if (c.name == name) return &c;
+        return nullptr;
+    }
+    PanelControl& At(size_t index) { return controls_[index]; }
+    const PanelControl& At(size_t index) const { return controls_[index]; }
+    const std::vector<PanelControl>& Controls() const { return controls_; }
+    std::vector<PanelControl>& Controls() { return controls_; }
+
+    // Convenience for run logic: these do nothing when the panel lacks the control.
+    void SetVisible(std::string_view name, bool visible) {
+        if (auto* c = Find(name)) c->visible = visible;
+    }
+    bool IsVisible(std::string_view name) const {
+        const auto* c = Find(name);
+        return c && c->visible;
+    }
+    void SetText(std::string_view name, std::string text) {
+        if (auto* c = Find(name)) c->text = std::move(text);
+    }
+    std::string Text(std::string_view name) const {
+        const auto* c = Find(name);
+        return c ? c->text : std::string();
+    }
+    // Draws a picture into a control (null clears it).
+    void SetPicture(std::string_view name, std::shared_ptr<const Picture> picture) {
+        if (auto* c = Find(name)) c->picture = std::move(picture);
+    }
+
+private:
+    std::vector<PanelControl> controls_;
+};
+
+}  // namespace kelvaron

@@ -125,6 +125,17 @@ struct RunState {
     bool KeypadSwap = false;
     int32_t AnnouncePos = 0;
 
+    // Call-out voices: a first-in first-out queue of loaded sounds (-1 empty).
+    std::array<int32_t, kCalloutQueueSize> CalloutQueue{-1, -1, -1, -1, -1, -1,
+                                                        -1, -1, -1, -1, -1, -1};
+    bool QueueBusy = false;
+    bool HeadPlaying = false;
+    int32_t LastCalled = 0;
+    std::string LastHookResult;
+
+    // Value window.
+    bool ValueWindowShown = false;
+
     // Joystick controllers.
     int32_t ControllerKind = 0;
     int32_t LastJoyCode = 0;

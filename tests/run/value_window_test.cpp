@@ -1,0 +1,103 @@
+#include "run/value_window.h"
+
+#include <gtest/gtest.h>
+
+namespace kelvaron {
+namespace {
+
+class NullMixer : public SoundMixer {
+  public:
+    SoundId CreateSound(const std::filesystem::path&) override { return 0; }
+    void FreeSound(SoundId) override {}
+    bool Bind(int, SoundId) override { return true; }
+    void Stop(int) override {}
+    void Play(int) override {}
+    void PlayLooped(int) override {}
+    bool IsPlaying(int) const override { return false; }
+    bool SetVolume(int, int32_t) override { return true; }
+    int32_t Volume(int) const override { return 0; }
+    bool SetFrequencyRatio(int, long double) override { return true; }
+    void SetPrimaryFormat(int, int, int) override {}
+    bool Reinitialise() override { return true; }
+};
+
+struct Fixture {
+    RunState state;
+    TrainConfig train;
+    LineDefinition line;
+    CabImageLists images;
+    PanelModel panel;
+    Labels labels;
+    SoundTables sounds;
+    NullMixer mixer;
+    RunContext run{state, train, line, images, panel, labels, sounds, mixer};
+    ValueWindowModel window;
+};
+
+TEST(FormatFixed4, DecimalsFromTheExactForm) {
+    EXPECT_EQ(FormatFixed4(123456, 1), "12.3");
+    EXPECT_EQ(FormatFixed4(125000, 1), "12.5");
+    EXPECT_EQ(FormatFixed4(124500, 0), "12");
+    EXPECT_EQ(FormatFixed4(125000, 0), "13");  // halves away from zero
+    EXPECT_EQ(FormatFixed4(-125000, 0), "-13");
+    EXPECT_EQ(FormatFixed4(-400, 1), "0.0");  // no "-0.0"
+    EXPECT_EQ(FormatFixed4(3450, 2), "0.35");
+    EXPECT_EQ(FormatFixed4(7, 4), "0.0007");
+}
+
+TEST(ValueWindow, HiddenWindowComputesNothing) {
+    Fixture f;
+    f.state.Speed = 500000;
+    UpdateValueWindow(f.run, f.window);
+    EXPECT_EQ(f.window.values[0], "");
+    f.state.ValueWindowShown = true;
+    UpdateValueWindow(f.run, f.window);
+    EXPECT_EQ(f.window.values[0], "50.0 km/h");
+}
+
+TEST(ValueWindow, FiguresOfARunningTrain) {
+    Fixture f;
+    f.state.ValueWindowShown = true;
+    f.train.Tons = 300 * kFixed4Scale;
+    f.train.Mt = 120 * kFixed4Scale;
+    f.state.TractiveForce = 300000 * kFixed4Scale;  // 300 kN on 300 t: 1 m/s2 = 3.6 km/h/s
+    f.state.Adhesion = 2000;                        // 0.2
+    f.state.BcPressure = 4400000;
+    f.state.Distance = 123456;  // 1/100 m
+    f.state.Frame = 4321;
+    f.state.FilmingSpeed = 72;
+    f.state.WheelState = "Normal";
+    UpdateValueWindow(f.run, f.window);
+    EXPECT_EQ(f.window.values[1], "3.6 km/h/s");
+    EXPECT_EQ(f.window.values[3], "Normal");
+    EXPECT_EQ(f.window.values[4], "300000 N");
+    // 0.2 x 120 t x 9.8 = 235200 N, the braking limit on 300 t is -588000 N.
+    EXPECT_EQ(f.window.values[7], "235200 N");
+    EXPECT_EQ(f.window.values[8], "-588000 N");
+    EXPECT_EQ(f.window.values[9], "440 kPa");
+    EXPECT_EQ(f.window.values[13], "4321");
+    EXPECT_EQ(f.window.values[14], "72 km/h");
+    EXPECT_EQ(f.window.values[17], "1235 m");
+    EXPECT_EQ(f.window.bars[0], 300000);
+    EXPECT_EQ(f.window.bars[1], 235200);
+    EXPECT_EQ(f.window.bars[2], -500000);  // beyond the bar: pinned at its end
+}
+
+TEST(ValueWindow, GradeShortensTheAdhesionBars) {
+    Fixture f;
+    f.state.ValueWindowShown = true;
+    f.train.Tons = 100 * kFixed4Scale;
+    f.train.Mt = 100 * kFixed4Scale;
+    f.state.Adhesion = 3450;
+    UpdateValueWindow(f.run, f.window);
+    const int32_t level = f.window.bars[1];  // 0.345 x 100 t x 9.8 = 338100 N
+    EXPECT_EQ(level, 338100);
+    f.state.Slope = 25 * kFixed4Scale;
+    UpdateValueWindow(f.run, f.window);
+    // 338100 x 1000 / sqrt(1000^2 + 25^2) = 337994.39 -> 337994
+    EXPECT_EQ(f.window.bars[1], 337994);
+    EXPECT_EQ(f.window.bars[2], -337994);
+}
+
+}  // namespace
+}  // namespace kelvaron

@@ -135,6 +135,9 @@ struct RunState {
 
     // Value window.
     bool ValueWindowShown = false;
+    // The last chunk the serial controller sent, shown as the window's caption;
+    // empty until then (the window keeps its own caption).
+    std::string ValueWindowCaption;
 
     // Joystick controllers.
     int32_t ControllerKind = 0;

@@ -1,0 +1,257 @@
+#include "platform/headless/virtual_mixer.h"
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace kelvaron {
+
+namespace {
+
+struct WaveLength {
+    int64_t frames = 0;
+    int32_t rate = 0;
+};
+
+// Length of a WAVE file in frames, counted by decoding it all: a header that
+// promises more data than the file holds does not make the sound longer.
+// Anything that is not a readable WAVE file has no frames.
+WaveLength MeasureWave(const std::filesystem::path& file) {
+    SF_INFO info{};
+    SNDFILE* sf = sf_open(file.c_str(), SFM_READ, &info);
+    if (sf == nullptr) return {};
+    const int major = info.format & SF_FORMAT_TYPEMASK;
+    constexpr int kBufferSamples = 4096;
+    if ((major != SF_FORMAT_WAV && major != SF_FORMAT_WAVEX) || info.samplerate <= 0 ||
+        info.channels <= 0 || info.channels > kBufferSamples) {
+        sf_close(sf);
+        return {};
+    }
+    std::array<short, kBufferSamples> buffer;
+    const sf_count_t framesPerRead = kBufferSamples / info.channels;
+    int64_t frames = 0;
+    for (;;) {
+        const sf_count_t got = sf_readf_short(sf, buffer.data(), framesPerRead);
+        if (got <= 0) break;
+        frames += got;
+    }
+    sf_close(sf);
+    if (frames == 0) return {};
+    return {frames, info.samplerate};
+}
+
+std::string RatioText(long double ratio) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%.6Lg", ratio);
+    return text;
+}
+
+}  // namespace
+
+std::string_view MixerOpName(MixerOp op) {
+    switch (op) {
+        case MixerOp::Bind:
+            return "bind";
+        case MixerOp::Stop:
+            return "stop";
+        case MixerOp::Play:
+            return "play";
+        case MixerOp::Loop:
+            return "loop";
+        case MixerOp::Volume:
+            return "volume";
+        case MixerOp::Frequency:
+            return "frequency";
+        case MixerOp::Format:
+            return "format";
+        case MixerOp::Free:
+            return "free";
+        case MixerOp::Reinit:
+            return "reinit";
+    }
+    return "?";
+}
+
+VirtualMixer::VirtualMixer(std::ostream* sink, bool keepRecords)
+    : sink_(sink), keepRecords_(keepRecords) {}
+
+void VirtualMixer::SetTime(int64_t ms) {
+    now_ = std::max(now_, ms);
+}
+
+const VirtualMixer::Sound* VirtualMixer::Find(SoundId sound) const {
+    if (sound < 0 || static_cast<size_t>(sound) >= sounds_.size()) return nullptr;
+    const Sound& found = sounds_[static_cast<size_t>(sound)];
+    return found.freed ? nullptr : &found;
+}
+
+int64_t VirtualMixer::Frames(SoundId sound) const {
+    const Sound* found = Find(sound);
+    return found ? found->frames : 0;
+}
+
+int32_t VirtualMixer::SampleRate(SoundId sound) const {
+    const Sound* found = Find(sound);
+    return found ? found->rate : 0;
+}
+
+SoundId VirtualMixer::BoundSound(int channel) const {
+    return Exists(channel) ? channels_[static_cast<size_t>(channel)].sound : kNoSound;
+}
+
+int32_t VirtualMixer::FrequencyOf(const Channel& channel) const {
+    const Sound* sound = Find(channel.sound);
+    if (sound == nullptr || sound->rate == 0) return 0;
+    // At least 1 Hz, so that a sound once started always comes to its end.
+    const long double hz = std::trunc(static_cast<long double>(sound->rate) * channel.ratio);
+    constexpr long double kMax = std::numeric_limits<int32_t>::max();
+    return static_cast<int32_t>(std::clamp(hz, 1.0L, kMax));
+}
+
+int32_t VirtualMixer::Frequency(int channel) const {
+    return Exists(channel) ? FrequencyOf(channels_[static_cast<size_t>(channel)]) : 0;
+}
+
+bool VirtualMixer::IsLooping(int channel) const {
+    return Exists(channel) && channels_[static_cast<size_t>(channel)].looped;
+}
+
+int64_t VirtualMixer::PositionMilliFrames(const Channel& channel) const {
+    const int64_t end = Frames(channel.sound) * 1000;
+    const __int128 moved = static_cast<__int128>(now_ - channel.anchorMs) * FrequencyOf(channel) +
+                           channel.anchorMilliFrames;
+    return static_cast<int64_t>(std::min<__int128>(moved, end));
+}
+
+bool VirtualMixer::IsPlaying(int channel) const {
+    if (!Exists(channel)) return false;
+    const Channel& ch = channels_[static_cast<size_t>(channel)];
+    if (!ch.started) return false;
+    return ch.looped || PositionMilliFrames(ch) < Frames(ch.sound) * 1000;
+}
+
+SoundId VirtualMixer::CreateSound(const std::filesystem::path& file) {
+    const WaveLength length = MeasureWave(file);
+    sounds_.push_back(Sound{length.frames, length.rate, false, file.filename().string()});
+    return static_cast<SoundId>(sounds_.size() - 1);
+}
+
+void VirtualMixer::FreeSound(SoundId sound) {
+    if (Find(sound) == nullptr) {
+        Log(-1, MixerOp::Free, std::to_string(sound) + " refused");
+        return;
+    }
+    sounds_[static_cast<size_t>(sound)].freed = true;
+    for (Channel& ch : channels_) {
+        if (ch.sound == sound) {
+            ch.sound = kNoSound;
+            ch.started = false;
+        }
+    }
+    Log(-1, MixerOp::Free, std::to_string(sound));
+}
+
+bool VirtualMixer::Bind(int channel, SoundId sound) {
+    const Sound* found = Find(sound);
+    std::string value = std::to_string(sound);
+    if (found != nullptr) value += " " + found->name;
+    if (!Exists(channel)) {
+        Log(channel, MixerOp::Bind, value + " refused");
+        return false;
+    }
+    Channel& ch = channels_[static_cast<size_t>(channel)];
+    ch.sound = found != nullptr ? sound : kNoSound;
+    ch.started = false;
+    ch.looped = false;
+    Log(channel, MixerOp::Bind, std::move(value));
+    return true;
+}
+
+void VirtualMixer::Stop(int channel) {
+    if (!Exists(channel)) {
+        Log(channel, MixerOp::Stop, "refused");
+        return;
+    }
+    channels_[static_cast<size_t>(channel)].started = false;
+    Log(channel, MixerOp::Stop, "");
+}
+
+void VirtualMixer::Start(int channel, bool looped) {
+    const MixerOp op = looped ? MixerOp::Loop : MixerOp::Play;
+    if (!Exists(channel)) {
+        Log(channel, op, "refused");
+        return;
+    }
+    Channel& ch = channels_[static_cast<size_t>(channel)];
+    ch.started = Frames(ch.sound) > 0;
+    ch.looped = looped;
+    ch.anchorMs = now_;
+    ch.anchorMilliFrames = 0;
+    Log(channel, op, "");
+}
+
+void VirtualMixer::Play(int channel) {
+    Start(channel, false);
+}
+
+void VirtualMixer::PlayLooped(int channel) {
+    Start(channel, true);
+}
+
+bool VirtualMixer::SetVolume(int channel, int32_t hundredthsDb) {
+    const bool accepted = Exists(channel) && hundredthsDb <= 0;
+    if (accepted) channels_[static_cast<size_t>(channel)].volume = hundredthsDb;
+    Log(channel, MixerOp::Volume, std::to_string(hundredthsDb) + (accepted ? "" : " refused"));
+    return accepted;
+}
+
+int32_t VirtualMixer::Volume(int channel) const {
+    return Exists(channel) ? channels_[static_cast<size_t>(channel)].volume : 0;
+}
+
+bool VirtualMixer::SetFrequencyRatio(int channel, long double ratio) {
+    if (!Exists(channel) || !std::isfinite(ratio) || ratio <= 0) {
+        Log(channel, MixerOp::Frequency, RatioText(ratio) + " refused");
+        return false;
+    }
+    Channel& ch = channels_[static_cast<size_t>(channel)];
+    // The part already played stays played; only what follows changes speed.
+    if (ch.started && !ch.looped) {
+        ch.anchorMilliFrames = PositionMilliFrames(ch);
+        ch.anchorMs = now_;
+    }
+    ch.ratio = ratio;
+    Log(channel, MixerOp::Frequency, RatioText(ratio) + " " + std::to_string(FrequencyOf(ch)));
+    return true;
+}
+
+void VirtualMixer::SetPrimaryFormat(int samplesPerSecond, int bitsPerSample, int channels) {
+    format_ = PrimaryFormat{samplesPerSecond, bitsPerSample, channels};
+    Log(-1, MixerOp::Format,
+        std::to_string(samplesPerSecond) + " " + std::to_string(bitsPerSample) + " " +
+            std::to_string(channels));
+}
+
+bool VirtualMixer::Reinitialise() {
+    if (reinitialiseFails) {
+        Log(-1, MixerOp::Reinit, "refused");
+        return false;
+    }
+    channels_.fill(Channel{});
+    Log(-1, MixerOp::Reinit, "");
+    return true;
+}
+
+void VirtualMixer::Log(int channel, MixerOp op, std::string value) {
+    if (sink_ != nullptr) {
+        *sink_ << now_ << ' ' << channel << ' ' << MixerOpName(op);
+        if (!value.empty()) *sink_ << ' ' << value;
+        *sink_ << '\n';
+    }
+    if (keepRecords_) records_.push_back(MixerCommand{now_, channel, op, std::move(value)});
+}
+
+}  // namespace kelvaron

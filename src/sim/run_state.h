@@ -121,6 +121,13 @@ struct RunState {
     int32_t ShownLimit = 0;
     int32_t PromptImage = kNone;
 
+    // Run sounds: the track-side sounds already started, and the two volume
+    // factors of each motor sound (percent) with their common factor.
+    std::array<bool, 101> TrackSoundPlayed{};
+    std::array<long double, 100> MotorCurveVolume{};
+    std::array<long double, 100> MotorGateVolume{};
+    long double MotorMasterVolume = 1;
+
     // Keyboard.
     bool KeypadSwap = false;
     int32_t AnnouncePos = 0;

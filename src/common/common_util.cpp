@@ -1,5 +1,6 @@
 #include "common/common_util.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -27,7 +28,9 @@ std::string_view SkipLeadingBlanks(std::string_view text) {
     return text.substr(i);
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 }  // namespace
 
@@ -95,6 +98,24 @@ int32_t PolarX(int32_t centre, long double length, long double theta) {
 
 int32_t PolarY(int32_t centre, long double length, long double theta) {
     return centre + RoundInt(-length * std::cos(theta));
+}
+
+std::string FormatFixed4(Fixed4 value, int decimals) {
+    decimals = std::clamp(decimals, 0, 4);
+    static constexpr int64_t kPow10[] = {1, 10, 100, 1000, 10000};
+    const int64_t unit = kPow10[4 - decimals];
+    const bool negative = value < 0;
+    // Magnitude in units of the last shown decimal, half away from zero.
+    uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    uint64_t scaled = (magnitude + static_cast<uint64_t>(unit) / 2) / static_cast<uint64_t>(unit);
+    const uint64_t divisor = static_cast<uint64_t>(kPow10[decimals]);
+    std::string text = std::to_string(scaled / divisor);
+    if (decimals > 0) {
+        std::string fraction = std::to_string(scaled % divisor);
+        text += '.' + std::string(static_cast<size_t>(decimals) - fraction.size(), '0') + fraction;
+    }
+    if (negative && scaled != 0) text.insert(text.begin(), '-');
+    return text;
 }
 
 }  // namespace kelvaron

@@ -38,7 +38,13 @@ inline bool StartsWith(std::string_view line, std::string_view header) {
     return line.substr(0, header.size()) == header;
 }
 
+// Writes a Fixed4 value with `decimals` decimals (0-4), from its exact
+// four-decimal form; a half is rounded away from zero, as figures are read.
+std::string FormatFixed4(Fixed4 value, int decimals);
+
 // Decimal text of an integer.
-inline std::string ToDecimal(int64_t value) { return std::to_string(value); }
+inline std::string ToDecimal(int64_t value) {
+    return std::to_string(value);
+}
 
 }  // namespace kelvaron

@@ -40,10 +40,6 @@ struct ValueWindowModel {
     std::array<int32_t, 3> bars{};
 };
 
-// Writes a Fixed4 value with `decimals` decimals (0-4), from its exact
-// four-decimal form; a half is rounded away from zero, as figures are read.
-std::string FormatFixed4(Fixed4 value, int decimals);
-
 // Refresh step: rewrites every figure and bar from the run state when the
 // window is shown; does nothing while it is hidden.
 void UpdateValueWindow(RunContext& run, ValueWindowModel& window);

@@ -1,5 +1,7 @@
 #include "run/value_window.h"
 
+#include "common/common_util.h"
+
 #include <gtest/gtest.h>
 
 namespace kelvaron {

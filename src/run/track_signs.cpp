@@ -1,0 +1,114 @@
+#include "run/track_signs.h"
+
+#include <cmath>
+
+#include "data/panel_ops.h"
+#include "run/blink.h"
+
+namespace kelvaron {
+
+namespace {
+
+constexpr long double kApproachRange = 60000;  // 600 m in 1/100 m
+constexpr int32_t kTimeCheckPrompt0 = 900, kTimeCheckPrompt1 = 901;
+
+long double SpeedKmh(const RunState& s) {
+    return static_cast<long double>(s.Speed) / kFixed4Scale;
+}
+
+}  // namespace
+
+void SpeedLimitBlinking(RunContext& run) {
+    if (run.state.LimitWarning) Blink(run.panel, "SpeedLimitImage", run.state.RefreshCount);
+}
+
+void Tunnels(RunContext& run) {
+    bool inside = false;
+    for (const auto& t : run.line.Tunnel) {
+        if (t.StartFrame < run.state.Frame && run.state.Frame < t.EndFrame) inside = true;
+    }
+    run.panel.SetVisible("Panel2", inside);
+}
+
+void SpeedLimits(RunContext& run) {
+    RunState& s = run.state;
+    const long double v = SpeedKmh(s);
+    const long double rate = static_cast<long double>(run.train.BrakeRate) / kFixed4Scale;
+    bool active = false;
+    for (const auto& e : run.line.SpeedLimit) {
+        const long double d = e.LimitPosition - s.Distance;
+        if (0 < d && d < kApproachRange) {
+            const long double limit = e.LimitSpeed;
+            // Braking distance at 60 % of the brake rate; without a brake rate
+            // only the frame window below warns.
+            const long double braking = ((v - limit) / (0.6L * rate)) * ((v + limit) / 2 / 3.6L);
+            const bool withinBraking = rate > 0 && d / 100 - 100 < braking;
+            const bool justBefore = e.StartFrame - 100 < s.Frame && s.Frame < e.StartFrame;
+            if (withinBraking || justBefore) {
+                if (!s.LimitWarning) {
+                    DrawImageListEntry(run.panel, "SpeedLimitImage", run.images.OtherImageList,
+                                       e.Image);
+                }
+                s.ShownLimitImage = e.Image;
+                s.LimitWarning = true;
+                active = true;
+            }
+        }
+        if (e.StartFrame < s.Frame && s.Frame < e.EndFrame) {
+            s.LimitWarning = false;
+            run.panel.SetVisible("SpeedLimitImage", true);
+            if (e.LimitSpeed != s.ShownLimit) {
+                DrawImageListEntry(run.panel, "SpeedLimitImage", run.images.OtherImageList,
+                                   e.Image);
+            }
+            s.ShownLimit = e.LimitSpeed;
+            active = true;
+        }
+    }
+    if (!active) {
+        run.panel.SetPicture("SpeedLimitImage", nullptr);
+        s.ShownLimit = 0;
+    }
+}
+
+void SignsAndTimeChecks(RunContext& run) {
+    RunState& s = run.state;
+    bool active = false;
+    for (const auto& sign : run.line.Sign) {
+        if (sign.StartFrame <= s.Frame && s.Frame < sign.EndFrame) {
+            active = true;
+            if (s.PromptImage == kNone) {
+                DrawImageListEntry(run.panel, "OtherImage", run.images.OtherImageList, sign.Image);
+                s.PromptImage = sign.Image;
+            }
+        }
+    }
+    for (const auto& check : run.line.Time) {
+        if (check.StartFrame < s.Frame && s.Frame < check.EndFrame && SpeedKmh(s) > 1 &&
+            s.RemainingDistance > 10000) {
+            active = true;
+            if (s.PromptImage == kNone) {
+                DrawImageListEntry(run.panel, "OtherImage", run.images.OtherImageList, 0);
+                s.PromptImage = check.Kind == 0 ? kTimeCheckPrompt0 : kTimeCheckPrompt1;
+            }
+        }
+    }
+    if (!active) {
+        run.panel.SetPicture("OtherImage", nullptr);
+        s.PromptImage = kNone;
+    }
+}
+
+void StopLineMarker(RunContext& run) {
+    auto* marker = run.panel.Find("stopline");
+    if (!marker) return;
+    const long double r = run.state.RemainingDistance / 100;
+    if (-100 < r && r < 200)
+        marker->top = 232 - static_cast<int32_t>(Round(1.2L * r));
+    else if (r < -100)
+        marker->top = 366;
+    else if (r >= 200)
+        marker->top = -20;
+}
+
+}  // namespace kelvaron

@@ -1,0 +1,337 @@
+#include "platform/ffmpeg/ffmpeg_video_reader.h"
+
+#include <algorithm>
+#include <limits>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libswscale/swscale.h>
+}
+
+namespace kelvaron {
+
+namespace {
+
+// Index given to a frame without a time stamp whose place is not known.
+constexpr int64_t kUnknown = std::numeric_limits<int64_t>::min();
+
+// Without a keyframe index, a forward step longer than this jumps instead of
+// decoding every frame on the way.
+constexpr int64_t kPlayOnLimit = 100;
+
+bool Valid(AVRational r) {
+    return r.num > 0 && r.den > 0;
+}
+
+// The full-range ("J") pixel formats are their plain counterparts with the
+// full range set on the scaler.
+AVPixelFormat PlainFormat(AVPixelFormat format, bool& fullRange) {
+    switch (format) {
+        case AV_PIX_FMT_YUVJ420P:
+            fullRange = true;
+            return AV_PIX_FMT_YUV420P;
+        case AV_PIX_FMT_YUVJ422P:
+            fullRange = true;
+            return AV_PIX_FMT_YUV422P;
+        case AV_PIX_FMT_YUVJ444P:
+            fullRange = true;
+            return AV_PIX_FMT_YUV444P;
+        case AV_PIX_FMT_YUVJ440P:
+            fullRange = true;
+            return AV_PIX_FMT_YUV440P;
+        case AV_PIX_FMT_YUVJ411P:
+            fullRange = true;
+            return AV_PIX_FMT_YUV411P;
+        default:
+            return format;
+    }
+}
+
+// Largest time stamp of the stream's packets, read from a context of its own
+// so that the reader's position is untouched. Reads only the last seconds
+// when the length is known, the whole file otherwise.
+int64_t LastTimestamp(const std::string& file, int streamIndex, int64_t fromTimestamp) {
+    AVFormatContext* format = nullptr;
+    if (avformat_open_input(&format, file.c_str(), nullptr, nullptr) < 0) return AV_NOPTS_VALUE;
+    int64_t last = AV_NOPTS_VALUE;
+    if (streamIndex < static_cast<int>(format->nb_streams)) {
+        if (fromTimestamp != AV_NOPTS_VALUE) {
+            av_seek_frame(format, streamIndex, fromTimestamp, AVSEEK_FLAG_BACKWARD);
+        }
+        AVPacket* packet = av_packet_alloc();
+        while (packet != nullptr && av_read_frame(format, packet) >= 0) {
+            if (packet->stream_index == streamIndex) {
+                const int64_t ts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+                if (ts != AV_NOPTS_VALUE && (last == AV_NOPTS_VALUE || ts > last)) last = ts;
+            }
+            av_packet_unref(packet);
+        }
+        av_packet_free(&packet);
+    }
+    avformat_close_input(&format);
+    return last;
+}
+
+}  // namespace
+
+struct FfmpegVideoReader::State {
+    AVFormatContext* format = nullptr;
+    AVCodecContext* decoder = nullptr;
+    AVStream* stream = nullptr;
+    AVPacket* packet = nullptr;
+    AVFrame* decoded = nullptr;
+    AVFrame* held = nullptr;   // the last frame at or before the one asked for
+    AVFrame* ahead = nullptr;  // a frame decoded beyond it, kept for the next call
+    SwsContext* scaler = nullptr;
+
+    AVRational frameRate{0, 1};
+    int64_t startPts = 0;
+    int32_t frameCount = 0;
+
+    bool hasHeld = false;
+    bool hasAhead = false;
+    int64_t heldIndex = 0;
+    int64_t aheadIndex = 0;
+    int64_t lastIndex = -1;   // index of the last frame the decoder gave
+    bool atStart = true;      // nothing decoded since the start of the stream
+    bool inputEnded = false;  // the demuxer has no more packets
+    bool drained = false;     // the decoder has given its last frame
+    bool scalerFullRange = false;
+    int32_t jumps = 0;
+
+    ~State() {
+        sws_freeContext(scaler);
+        av_frame_free(&ahead);
+        av_frame_free(&held);
+        av_frame_free(&decoded);
+        av_packet_free(&packet);
+        avcodec_free_context(&decoder);
+        avformat_close_input(&format);
+    }
+
+    AVRational FrameDuration() const { return AVRational{frameRate.den, frameRate.num}; }
+
+    int64_t IndexOf(int64_t pts) const {
+        return av_rescale_q(pts - startPts, stream->time_base, FrameDuration());
+    }
+    int64_t TimestampOf(int64_t index) const {
+        return startPts + av_rescale_q(index, FrameDuration(), stream->time_base);
+    }
+
+    // The next frame out of the decoder into `decoded`, with its index; false
+    // at the end of the stream.
+    bool NextFrame(int64_t& index) {
+        while (!drained) {
+            const int got = avcodec_receive_frame(decoder, decoded);
+            if (got == 0) {
+                const int64_t pts = decoded->best_effort_timestamp;
+                if (pts != AV_NOPTS_VALUE) {
+                    index = IndexOf(pts);
+                } else {
+                    index = lastIndex == kUnknown ? kUnknown : lastIndex + 1;
+                }
+                lastIndex = index;
+                atStart = false;
+                return true;
+            }
+            if (got != AVERROR(EAGAIN) || inputEnded) {
+                drained = true;
+                break;
+            }
+            if (av_read_frame(format, packet) < 0) {
+                inputEnded = true;
+                avcodec_send_packet(decoder, nullptr);
+                continue;
+            }
+            // An empty packet would end the decoder's input: it stands for a
+            // repeated frame, which needs no decoding.
+            if (packet->stream_index == stream->index && packet->size > 0) {
+                avcodec_send_packet(decoder, packet);  // a broken packet is skipped
+            }
+            av_packet_unref(packet);
+        }
+        return false;
+    }
+
+    // Decodes on until `held` is the frame shown at n: frame n itself, or the
+    // last one before it when n has no frame of its own (a dropped frame, a
+    // file cut short). False when a frame's place cannot be told.
+    bool PlayOnTo(int64_t n) {
+        while (!(hasHeld && heldIndex == n)) {
+            if (hasAhead) {
+                if (aheadIndex > n) return true;
+                std::swap(held, ahead);
+                av_frame_unref(ahead);
+                heldIndex = aheadIndex;
+                hasHeld = true;
+                hasAhead = false;
+                continue;
+            }
+            int64_t index = 0;
+            if (!NextFrame(index)) return true;
+            if (index == kUnknown) return false;
+            AVFrame* into = index > n ? ahead : held;
+            av_frame_unref(into);
+            av_frame_move_ref(into, decoded);
+            if (index > n) {
+                aheadIndex = index;
+                hasAhead = true;
+                return true;
+            }
+            heldIndex = index;
+            hasHeld = true;
+        }
+        return true;
+    }
+
+    bool JumpTo(int64_t index) {
+        if (av_seek_frame(format, stream->index, TimestampOf(index), AVSEEK_FLAG_BACKWARD) < 0) {
+            return false;
+        }
+        avcodec_flush_buffers(decoder);
+        av_frame_unref(held);
+        av_frame_unref(ahead);
+        hasHeld = hasAhead = false;
+        inputEnded = drained = false;
+        atStart = index <= 0;
+        lastIndex = atStart ? -1 : kUnknown;
+        ++jumps;
+        return true;
+    }
+
+    // Whether decoding on from the current place to n costs more than jumping:
+    // true when a keyframe after the current place lies at or before n.
+    bool WorthJumping(int64_t from, int64_t n) {
+        const AVIndexEntry* key =
+            avformat_index_get_entry_from_timestamp(stream, TimestampOf(n), AVSEEK_FLAG_BACKWARD);
+        if (key == nullptr) return n - from > kPlayOnLimit;
+        return IndexOf(key->timestamp) > from + 1;
+    }
+
+    // The decoded frame shown at n, or null.
+    const AVFrame* Locate(int64_t n) {
+        if (hasHeld && heldIndex <= n &&
+            (heldIndex == n || (hasAhead && aheadIndex > n) || (drained && !hasAhead))) {
+            return held;
+        }
+        const bool behind = hasHeld ? heldIndex < n : atStart;
+        if (behind && !WorthJumping(hasHeld ? heldIndex : -1, n) && PlayOnTo(n) && hasHeld) {
+            return held;
+        }
+        // A file whose index places keyframes too late lands beyond n: jump
+        // again from further back, and at last from the start.
+        int64_t back = 0;
+        for (;;) {
+            const int64_t target = std::max<int64_t>(n - back, 0);
+            if (!JumpTo(target)) return nullptr;
+            if (PlayOnTo(n) && hasHeld) return held;
+            if (target == 0) return hasAhead ? ahead : nullptr;
+            back = back == 0 ? 32 : back * 4;
+        }
+    }
+
+    bool Convert(const AVFrame* frame, Picture& into) {
+        if (frame->width <= 0 || frame->height <= 0) return false;
+        bool fullRange = frame->color_range == AVCOL_RANGE_JPEG;
+        const AVPixelFormat source =
+            PlainFormat(static_cast<AVPixelFormat>(frame->format), fullRange);
+        SwsContext* scaler2 = sws_getCachedContext(scaler, frame->width, frame->height, source,
+                                                   kFrameWidth, kFrameHeight, AV_PIX_FMT_RGB32,
+                                                   SWS_BILINEAR, nullptr, nullptr, nullptr);
+        if (scaler2 == nullptr) return false;
+        if (scaler2 != scaler || fullRange != scalerFullRange) {
+            const int* coefficients = sws_getCoefficients(
+                frame->colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_DEFAULT);
+            sws_setColorspaceDetails(scaler2, coefficients, fullRange ? 1 : 0, coefficients, 1, 0,
+                                     1 << 16, 1 << 16);
+            scalerFullRange = fullRange;
+        }
+        scaler = scaler2;
+        into.width = kFrameWidth;
+        into.height = kFrameHeight;
+        into.pixels.resize(static_cast<size_t>(kFrameWidth) * kFrameHeight);
+        uint8_t* target[1] = {reinterpret_cast<uint8_t*>(into.pixels.data())};
+        const int targetStride[1] = {kFrameWidth * 4};
+        sws_scale(scaler, frame->data, frame->linesize, 0, frame->height, target, targetStride);
+        return true;
+    }
+};
+
+FfmpegVideoReader::FfmpegVideoReader() = default;
+
+FfmpegVideoReader::~FfmpegVideoReader() = default;
+
+bool FfmpegVideoReader::Open(const std::filesystem::path& file) {
+    Close();
+    // A broken file is not reported: the library's own diagnostics stay quiet.
+    av_log_set_level(AV_LOG_FATAL);
+    auto s = std::make_unique<State>();
+    const std::string name = file.string();
+    if (avformat_open_input(&s->format, name.c_str(), nullptr, nullptr) < 0) return false;
+    if (avformat_find_stream_info(s->format, nullptr) < 0) return false;
+    const AVCodec* codec = nullptr;
+    const int index = av_find_best_stream(s->format, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
+    if (index < 0 || codec == nullptr) return false;
+    s->stream = s->format->streams[index];
+    if (s->stream->disposition & AV_DISPOSITION_ATTACHED_PIC) return false;
+    for (unsigned i = 0; i < s->format->nb_streams; ++i) {
+        if (static_cast<int>(i) != index) s->format->streams[i]->discard = AVDISCARD_ALL;
+    }
+
+    s->decoder = avcodec_alloc_context3(codec);
+    s->packet = av_packet_alloc();
+    s->decoded = av_frame_alloc();
+    s->held = av_frame_alloc();
+    s->ahead = av_frame_alloc();
+    if (!s->decoder || !s->packet || !s->decoded || !s->held || !s->ahead) return false;
+    if (avcodec_parameters_to_context(s->decoder, s->stream->codecpar) < 0) return false;
+    if (avcodec_open2(s->decoder, codec, nullptr) < 0) return false;
+
+    s->frameRate =
+        Valid(s->stream->avg_frame_rate) ? s->stream->avg_frame_rate : s->stream->r_frame_rate;
+    if (!Valid(s->frameRate) || !Valid(s->stream->time_base)) return false;
+    if (s->stream->start_time != AV_NOPTS_VALUE) s->startPts = s->stream->start_time;
+
+    int64_t count = s->stream->nb_frames;
+    if (count <= 0) {
+        // Containers that keep no frame count: the last frame's time stamp
+        // tells it, read from near the end when the length is known.
+        int64_t from = AV_NOPTS_VALUE;
+        if (s->stream->duration != AV_NOPTS_VALUE) {
+            from = s->startPts + s->stream->duration;
+        } else if (s->format->duration != AV_NOPTS_VALUE) {
+            from = s->startPts +
+                   av_rescale_q(s->format->duration, AV_TIME_BASE_Q, s->stream->time_base);
+        }
+        if (from != AV_NOPTS_VALUE) {
+            from -= av_rescale_q(10, AVRational{1, 1}, s->stream->time_base);
+        }
+        const int64_t last = LastTimestamp(name, index, from);
+        if (last != AV_NOPTS_VALUE) count = s->IndexOf(last) + 1;
+    }
+    s->frameCount =
+        static_cast<int32_t>(std::clamp<int64_t>(count, 0, std::numeric_limits<int32_t>::max()));
+    state_ = std::move(s);
+    return true;
+}
+
+void FfmpegVideoReader::Close() {
+    state_.reset();
+}
+
+int32_t FfmpegVideoReader::FrameCount() const {
+    return state_ ? state_->frameCount : -1;
+}
+
+int32_t FfmpegVideoReader::JumpCount() const {
+    return state_ ? state_->jumps : 0;
+}
+
+bool FfmpegVideoReader::DecodeFrame(int32_t n, Picture& into) {
+    if (!state_ || n < 0 || n >= state_->frameCount) return false;
+    const AVFrame* frame = state_->Locate(n);
+    return frame != nullptr && state_->Convert(frame, into);
+}
+
+}  // namespace kelvaron

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/video_reader.h"
+
+namespace kelvaron {
+
+// Reads the picture stream of any video file FFmpeg can open, frame by frame.
+// Frames are found by their time stamps, so a jump lands on exactly the frame
+// asked for; playing on frame by frame decodes without jumping.
+class FfmpegVideoReader : public VideoReader {
+  public:
+    FfmpegVideoReader();
+    ~FfmpegVideoReader() override;
+    FfmpegVideoReader(const FfmpegVideoReader&) = delete;
+    FfmpegVideoReader& operator=(const FfmpegVideoReader&) = delete;
+
+    bool Open(const std::filesystem::path& file) override;
+    void Close() override;
+    int32_t FrameCount() const override;
+    bool DecodeFrame(int32_t n, Picture& into) override;
+
+    // Jumps within the file since it was opened.
+    int32_t JumpCount() const;
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace kelvaron

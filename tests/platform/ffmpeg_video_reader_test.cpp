@@ -1,0 +1,167 @@
+#include "platform/ffmpeg/ffmpeg_video_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "platform/ffmpeg/video_writer.h"
+#include "test_support.h"
+
+namespace kelvaron {
+namespace {
+
+constexpr int32_t kFrames = 60;
+
+// Frame n shows its number as 8 blocks of 40 x 60 pixels in a 160 x 120
+// picture, 4 to a row, bit i white when set.
+void DrawNumber(int32_t n, Picture& picture) {
+    for (int32_t y = 0; y < picture.height; ++y) {
+        for (int32_t x = 0; x < picture.width; ++x) {
+            const int bit = (y / 60) * 4 + x / 40;
+            if ((n >> bit) & 1) picture.pixels[static_cast<size_t>(y * picture.width + x)] = ~0u;
+        }
+    }
+}
+
+// Reads the number back from the middle of each block, scaled by 3 across
+// and 2 down to 480 x 240.
+int32_t ReadNumber(const Picture& picture) {
+    int32_t n = 0;
+    for (int bit = 0; bit < 8; ++bit) {
+        const uint32_t pixel = picture.At(60 + 120 * (bit % 4), 60 + 120 * (bit / 4));
+        if (((pixel >> 8) & 0xFF) > 128) n |= 1 << bit;
+    }
+    return n;
+}
+
+struct Format {
+    const char* extension;
+    const char* codec;
+    int32_t bFrames;
+};
+
+VideoSettings Small(const std::string& codec, int32_t bFrames = 0) {
+    return VideoSettings{.width = 160,
+                         .height = 120,
+                         .fps = 30,
+                         .codec = codec,
+                         .keyframeInterval = 12,
+                         .bFrames = bFrames};
+}
+
+class FfmpegVideoReaderTest : public ::testing::TestWithParam<Format> {
+  protected:
+    void SetUp() override {
+        file = test::MakeTempDir() / (std::string("count.") + GetParam().extension);
+        ASSERT_TRUE(
+            WriteTestVideo(file, Small(GetParam().codec, GetParam().bFrames), kFrames, DrawNumber));
+        ASSERT_TRUE(reader.Open(file));
+    }
+    int32_t Decode(int32_t n) {
+        Picture picture;
+        if (!reader.DecodeFrame(n, picture)) return -1;
+        EXPECT_EQ(picture.width, kFrameWidth);
+        EXPECT_EQ(picture.height, kFrameHeight);
+        EXPECT_EQ(picture.At(0, 0) >> 24, 0xFFu);  // opaque
+        return ReadNumber(picture);
+    }
+    std::filesystem::path file;
+    FfmpegVideoReader reader;
+};
+
+TEST_P(FfmpegVideoReaderTest, EveryFrameIsExactInSequenceAndAfterJumps) {
+    EXPECT_EQ(reader.FrameCount(), kFrames);
+    for (int32_t n = 0; n < kFrames; ++n) ASSERT_EQ(Decode(n), n);
+    EXPECT_EQ(reader.JumpCount(), 0);
+    // Back to the start, into and out of keyframe groups (12 frames each),
+    // one frame back, to the last frame, and the same frame twice.
+    for (int32_t n : {0, 45, 3, 47, 46, 59, 24, 23, 36, 11, 11, 12, 58}) {
+        EXPECT_EQ(Decode(n), n);
+    }
+    EXPECT_GT(reader.JumpCount(), 0);
+}
+
+TEST_P(FfmpegVideoReaderTest, FramesOutsideTheVideoLeaveThePictureUnchanged) {
+    Picture picture;
+    picture.width = 2;
+    picture.height = 1;
+    picture.pixels = {1, 2};
+    for (int32_t n : {-1, kFrames, 1000000}) {
+        EXPECT_FALSE(reader.DecodeFrame(n, picture));
+        EXPECT_EQ(picture.width, 2);
+        EXPECT_EQ(picture.pixels, (std::vector<uint32_t>{1, 2}));
+    }
+    reader.Close();
+    EXPECT_EQ(reader.FrameCount(), -1);
+    EXPECT_FALSE(reader.DecodeFrame(0, picture));
+}
+
+INSTANTIATE_TEST_SUITE_P(Containers, FfmpegVideoReaderTest,
+                         ::testing::Values(Format{"avi", "mjpeg", 0}, Format{"avi", "mpeg4", 0},
+                                           Format{"mkv", "mpeg4", 0}, Format{"mp4", "mpeg4", 2}),
+                         [](const auto& info) {
+                             return std::string(info.param.extension) + "_" + info.param.codec;
+                         });
+
+TEST(FfmpegVideoReader, LargePicturesAreScaledDown) {
+    // Left half red, right half blue: in 480 x 240 the halves meet at x = 240.
+    const auto file = test::MakeTempDir() / "wide.avi";
+    const VideoSettings hd{.width = 1280, .height = 720};
+    ASSERT_TRUE(WriteTestVideo(file, hd, 3, [](int32_t, Picture& p) {
+        for (int32_t y = 0; y < p.height; ++y) {
+            for (int32_t x = 0; x < p.width; ++x) {
+                p.pixels[static_cast<size_t>(y * p.width + x)] =
+                    x < 640 ? 0xFFFF0000u : 0xFF0000FFu;
+            }
+        }
+    }));
+    FfmpegVideoReader reader;
+    ASSERT_TRUE(reader.Open(file));
+    EXPECT_EQ(reader.FrameCount(), 3);
+    Picture picture;
+    ASSERT_TRUE(reader.DecodeFrame(2, picture));
+    ASSERT_EQ(picture.pixels.size(), 480u * 240u);
+    const uint32_t left = picture.At(100, 120);
+    const uint32_t right = picture.At(380, 120);
+    EXPECT_GT((left >> 16) & 0xFF, 200u);
+    EXPECT_LT(left & 0xFF, 60u);
+    EXPECT_GT(right & 0xFF, 200u);
+    EXPECT_LT((right >> 16) & 0xFF, 60u);
+}
+
+TEST(FfmpegVideoReader, MissingBrokenAndCutFilesAreHandled) {
+    const auto dir = test::MakeTempDir();
+    FfmpegVideoReader reader;
+    EXPECT_FALSE(reader.Open(dir / "missing.avi"));
+    EXPECT_EQ(reader.FrameCount(), -1);
+    test::WriteFile(dir / "junk.avi", "RIFF\x20\0\0\0AVI LIST garbage garbage garbage");
+    EXPECT_FALSE(reader.Open(dir / "junk.avi"));
+    EXPECT_EQ(reader.FrameCount(), -1);
+
+    // A video cut in half still claims its 60 frames: those it kept are
+    // exact, and past the cut the last kept frame stays on show.
+    const auto whole = dir / "whole.avi";
+    ASSERT_TRUE(WriteTestVideo(whole, Small("mpeg4"), kFrames, DrawNumber));
+    std::ifstream in(whole, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    test::WriteFile(dir / "cut.avi", bytes.substr(0, bytes.size() / 2));
+    ASSERT_TRUE(reader.Open(dir / "cut.avi"));
+    Picture picture;
+    ASSERT_TRUE(reader.DecodeFrame(59, picture));
+    const int32_t lastKept = ReadNumber(picture);
+    EXPECT_GT(lastKept, 5);
+    EXPECT_LT(lastKept, 50);
+    ASSERT_TRUE(reader.DecodeFrame(5, picture));
+    EXPECT_EQ(ReadNumber(picture), 5);
+    ASSERT_TRUE(reader.DecodeFrame(lastKept + 1, picture));
+    EXPECT_EQ(ReadNumber(picture), lastKept);
+
+    VideoWriter writer;
+    EXPECT_FALSE(writer.Open(dir / "x.avi", Small("no-such-codec")));
+    EXPECT_FALSE(writer.Open(dir / "x.avi", VideoSettings{.width = 0, .height = 120}));
+}
+
+}  // namespace
+}  // namespace kelvaron

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "data/line_definition.h"
+#include "data/sound_tables.h"
+#include "data/train_config.h"
+#include "platform/sound_mixer.h"
+
+namespace kelvaron {
+
+inline constexpr const char* kChannelBindError =
+    "DirectSoundの割り当てに失敗しました。256チャンネルを超えています。";
+
+// Loads every sound the two data files name into its table, in the order
+// drive sounds, line sounds, call-out voices, sign voices, motor sounds. An
+// empty name leaves its slot empty; a missing or broken file plays silence.
+void CreateSounds(const std::filesystem::path& dataDir, const TrainConfig& train,
+                  const LineDefinition& line, SoundMixer& mixer, SoundTables& sounds);
+
+// Binds drive sounds from channel 0, line sounds after them and motor sounds
+// from channel 240. False with the channel message when a channel to bind lies
+// beyond the 256 channels.
+bool BindSounds(const SoundTables& sounds, SoundMixer& mixer, std::string& error);
+
+// Stops every channel the binding may have touched.
+void StopBoundChannels(const SoundTables& sounds, const LineDefinition& line, SoundMixer& mixer);
+
+// At the end of a run: stops the run's channels and the run-time channel and
+// frees every loaded sound.
+void ReleaseSounds(SoundTables& sounds, SoundMixer& mixer);
+
+}  // namespace kelvaron

@@ -18,9 +18,9 @@ struct PanelControl {
     Kind kind = Kind::Image;
     std::string name;  // component name ("Lamp_Door", "Needle_Speed", "Label4"); may be empty
     int32_t left = 0, top = 0, width = 0, height = 0;
-    bool autoSize = false;     // the size follows the picture
+    bool autoSize = false;  // the size follows the picture (labels: the text)
     bool visible = true;
-    bool transparent = false;  // the picture's bottom-left colour is not drawn
+    bool transparent = false;                // the picture's bottom-left colour is not drawn
     std::shared_ptr<const Picture> picture;  // null: nothing drawn
     int32_t angle = 0;                       // needles: whole degrees
     std::string text;                        // labels
@@ -29,10 +29,23 @@ struct PanelControl {
     uint32_t background = 0;                 // labels: ARGB, 0 = none
 };
 
+// One straight black line of the clock face, in pixels of the "clock" control.
+struct ClockLine {
+    int32_t x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+};
+
+// The hands of the analog clock, drawn over the "clock" control. Nothing is
+// drawn until the first time the face is drawn (and never on a panel whose
+// clock is placed at X or Y 0).
+struct ClockHands {
+    bool drawn = false;
+    ClockLine hour, minute, second;
+};
+
 // The panel as data: controls in drawing order (later ones are drawn over
 // earlier ones). Controls are found by their component name.
 class PanelModel {
-public:
+  public:
     // Adds a control at the top of the drawing order and returns it. The
     // returned index stays valid for the life of the model.
     size_t Add(PanelControl control) {
@@ -74,8 +87,12 @@ public:
         if (auto* c = Find(name)) c->picture = std::move(picture);
     }
 
-private:
+    ClockHands& Clock() { return clock_; }
+    const ClockHands& Clock() const { return clock_; }
+
+  private:
     std::vector<PanelControl> controls_;
+    ClockHands clock_;
 };
 
 }  // namespace kelvaron

@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "test_support.h"
+
+namespace kelvaron {
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    std::string out, err;
+};
+
+std::string ReadAll(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Runs the built program with `args` and collects what it printed.
+Outcome RunKelvaron(const std::string& args) {
+    auto dir = test::MakeTempDir();
+    std::string command = std::string("'") + KELVARON_BINARY + "' " + args + " >'" +
+                          (dir / "out").string() + "' 2>'" + (dir / "err").string() + "'";
+    int status = std::system(command.c_str());
+    Outcome o;
+    if (WIFEXITED(status)) o.exitCode = WEXITSTATUS(status);
+    o.out = ReadAll(dir / "out");
+    o.err = ReadAll(dir / "err");
+    return o;
+}
+
+std::string Quoted(const std::filesystem::path& path) {
+    return "'" + path.string() + "'";
+}
+
+TEST(CheckCommand, GoodTrainPrintsItsSummary) {
+    Outcome o = RunKelvaron("check --data " + Quoted(test::FixtureDir() / "fixtures") +
+                            " --train train_electric.dat");
+    EXPECT_EQ(o.exitCode, 0) << o.err;
+    EXPECT_EQ(o.err, "");
+    EXPECT_NE(o.out.find("electric train, 4 power notches, two handles"), std::string::npos)
+        << o.out;
+    EXPECT_NE(o.out.find("130.5 t"), std::string::npos) << o.out;
+}
+
+TEST(CheckCommand, FaultyTrainEndsWithTheSystemMessage) {
+    auto dir = test::MakeTempDir();
+    test::WriteCp932File(dir / "bad.dat", "[Engine_Type]\n1\n[Tons]\n35,5\n");
+    Outcome o = RunKelvaron("check --data " + Quoted(dir) + " --train bad.dat");
+    EXPECT_EQ(o.exitCode, 1);
+    EXPECT_EQ(o.err, "車両ファイルに誤りがあります- 列車の基本設定\n");
+    EXPECT_EQ(o.out, "");
+
+    // The brake-step rule is applied as at start-up.
+    test::WriteCp932File(dir / "steps.dat", "[BrakeType]\n1\n[Brake]\n2\n");
+    o = RunKelvaron("check --data " + Quoted(dir) + " --train steps.dat");
+    EXPECT_EQ(o.exitCode, 1);
+    EXPECT_EQ(o.err, "ブレーキの段数を3段以上に設定してください\n");
+}
+
+TEST(CheckCommand, WrongOptionsShowTheUsage) {
+    for (const char* args :
+         {"check --data . --train", "check --train x.dat", "check --data . --bogus 1"}) {
+        Outcome o = RunKelvaron(args);
+        EXPECT_EQ(o.exitCode, 2) << args;
+        EXPECT_NE(o.err.find("usage:"), std::string::npos) << args;
+    }
+}
+
+}  // namespace
+}  // namespace kelvaron

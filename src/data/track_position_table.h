@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "data/line_definition.h"
+
+namespace kelvaron {
+
+// Length of one filming-speed unit in 1/100 m: Round((SA + SB) x (FB - FA) / 2.16), the
+// product formed in 32 bits. Empty when the unit does not run forwards (FB <= FA) or the
+// product leaves the 32-bit range.
+std::optional<int32_t> UnitLength(const SpeedUnitData& unit);
+
+// Distance in 1/100 m from the unit's start frame to `frame`, before rounding: the mean of
+// the filming speeds at the start and at `frame` (linear in the frame) times the elapsed time.
+long double DistanceIntoUnit(const SpeedUnitData& unit, long double frame);
+
+// Turns the frame numbers of the line into distances along it: each unit's
+// CumulativeDistance, the EventTable of signals then speed limits (with EventCount), the
+// limits' LimitPosition, the stations' StopPosition and the sound sources' SourcePosition.
+// False with the line-file message in `error` when the table would exceed its 501 entries or
+// a distance would leave the 32-bit range; the EventTable is then left empty.
+bool BuildTrackPositionTable(LineDefinition& line, std::string& error);
+
+}  // namespace kelvaron

@@ -233,8 +233,10 @@ void TrainFileReader::ReadNotch() {
         curve.A1 = Double();
         // The constant-force region must end above standstill: the curve divides by it.
         curve.V1 = IntAtLeast(1);
-        curve.V2 = Int();
+        // Above V2 the force is divided by the speed and by X to the power V2.
+        curve.V2 = IntAtLeast(1);
         curve.X = Double();
+        if (!(curve.X > 0)) Fail();
         train_.Notch.push_back(curve);
     }
     // The engine type is checked as it stands when the list ends.

@@ -261,6 +261,11 @@ TEST_F(TrainFileTest, ValuesThatWouldStopTheRunAreRefused) {
     EXPECT_EQ(ErrorOf(Electric("[Cars]\n20\n")), "loaded");
     EXPECT_EQ(ErrorOf("[Engine_Type]\n1\n[Power]\n1\n[Notch]\n1.0\n0.8\n0\n50\n0.97\n#\n"),
               kFaulty + "[Notch]");
+    // Above V2 the curve divides by the speed and by X^V2: both must stay positive.
+    EXPECT_EQ(ErrorOf("[Engine_Type]\n1\n[Power]\n1\n[Notch]\n1.0\n0.8\n30\n0\n0.97\n#\n"),
+              kFaulty + "[Notch]");
+    EXPECT_EQ(ErrorOf("[Engine_Type]\n1\n[Power]\n1\n[Notch]\n1.0\n0.8\n30\n50\n0\n#\n"),
+              kFaulty + "[Notch]");
 }
 
 }  // namespace

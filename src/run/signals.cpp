@@ -1,0 +1,173 @@
+#include "run/signals.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "data/panel_ops.h"
+#include "run/signal_image_classes.h"
+
+namespace kelvaron {
+
+namespace {
+
+// Rows: repeater, then block signal types 1 to 5 (and above); columns: raw
+// aspect R, YY, Y, YG, G.
+constexpr std::array<std::array<int32_t, 5>, 6> kImageByType{{
+    {0, 1, 1, 1, 2},
+    {3, 3, 4, 4, 4},
+    {6, 6, 7, 7, 8},
+    {9, 9, 10, 11, 12},
+    {13, 14, 15, 15, 16},
+    {17, 18, 19, 20, 21},
+}};
+
+constexpr int32_t kRed = 0;
+constexpr int32_t kGreen = 4;
+constexpr int32_t kStopAlarm = 998;
+
+// Pictures of signal types from this one on are not drawn.
+constexpr int32_t kFirstUndrawnType = 6;
+
+// Window after the alarm and signal points, and the longer one after the
+// limit point, in frames.
+constexpr int64_t kPointWindow = 10;
+constexpr int64_t kLimitWindow = 30;
+
+constexpr std::array<const char*, 5> kCabSignalLamps{"Lamp_G", "Lamp_YG", "Lamp_Y", "Lamp_YY",
+                                                     "Lamp_R"};
+
+void ShowCabSignalLamps(PanelModel& panel, int32_t image) {
+    for (const char* lamp : kCabSignalLamps) panel.SetVisible(lamp, false);
+    if (IsGImage(image)) panel.SetVisible("Lamp_G", true);
+    if (IsYGImage(image)) panel.SetVisible("Lamp_YG", true);
+    if (IsYImage(image)) panel.SetVisible("Lamp_Y", true);
+    if (IsYYImage(image)) panel.SetVisible("Lamp_YY", true);
+    if (IsStopImage(image)) panel.SetVisible("Lamp_R", true);
+}
+
+// The signal stands between its view start and itself: its aspect becomes
+// its picture, and the cab shows it when that picture is new.
+void ShowSignal(RunContext& run, SignalData& signal, int32_t index) {
+    RunState& s = run.state;
+    PanelModel& panel = run.panel;
+    signal.Aspect = SignalImageFor(signal.Type, signal.Aspect);
+    s.SignalImageIndex = signal.Aspect;
+    s.CurrentSignal = index;
+    if (s.SignalImageIndex == s.ShownSignalImage) return;
+
+    const int32_t atsType = run.train.ATS_Type;
+    if (atsType == 0 || atsType == 1) {
+        panel.SetPicture("SignalImage", nullptr);
+        if (signal.Type < kFirstUndrawnType) {
+            DrawImageListEntry(panel, "SignalImage", run.images.SignalImageList,
+                               s.SignalImageIndex);
+            panel.SetVisible("SignalLabel", true);
+        }
+        panel.SetText("SignalLabel", signal.Name);
+    } else if (atsType == 2) {
+        run.mixer.Play(run.train.Sound_Atc);
+        panel.SetVisible("SignalLabel", false);
+        panel.SetText("SignalLabel", signal.Name);
+        ShowCabSignalLamps(panel, s.SignalImageIndex);
+    }
+    s.ShownSignalImage = s.SignalImageIndex;
+    s.ShownCallNumber = signal.CallNumber;
+}
+
+// The restriction of the aspect on display applies from here on.
+void PassLimitPoint(RunContext& run) {
+    RunState& s = run.state;
+    const LineDefinition& line = run.line;
+    const int32_t image = s.SignalImageIndex;
+    const int32_t alert = run.train.ATS_Alert;
+    if (alert == 0) s.AtsLimit = kNone;
+    // The repeater's R picture is a stop picture but never a stop restriction.
+    if (IsStopImage(image) && image != 0) s.AtsLimit = 0;
+    if (alert == 1) {
+        if (IsYYImage(image)) s.AtsLimit = line.Speed_YY;
+        if (IsYImage(image)) s.AtsLimit = line.Speed_Y;
+        if (IsYGImage(image)) s.AtsLimit = line.Speed_YG;
+        if (IsGImage(image)) s.AtsLimit = kNone;
+    }
+    s.SignalImageIndex = kNone;
+    s.ShownSignalImage = kNone;
+    s.ShownCallNumber = kNone;
+}
+
+void PassSignalPoint(RunContext& run) {
+    RunState& s = run.state;
+    s.AtsHandled = false;
+    run.panel.SetPicture("SignalImage", nullptr);
+    run.panel.SetText("SignalLabel", "");
+    s.SignalImageIndex = kNone;
+    s.ShownSignalImage = kNone;
+    s.ShownCallNumber = kNone;
+    s.CurrentSignal = kNone;
+}
+
+}  // namespace
+
+bool JustPast(int32_t frame, int32_t point, int64_t window) {
+    const int64_t past = static_cast<int64_t>(frame) - point;
+    return past > 0 && past < window;
+}
+
+int32_t SignalImageFor(int32_t type, int32_t aspect) {
+    const auto row = static_cast<size_t>(std::clamp<int32_t>(type, 0, 5));
+    const auto column = static_cast<size_t>(std::clamp<int32_t>(aspect, kRed, kGreen));
+    return kImageByType[row][column];
+}
+
+void UpdateBlockAspects(RunContext& run) {
+    std::vector<SignalData>& signals = run.line.Signal;
+    const int32_t leader = run.state.LeaderFrame;
+    const size_t count = signals.size();
+    for (size_t i = 0; i < count; ++i) {
+        signals[i].Aspect = kGreen;
+        if (signals[i].Type == 0 || leader == 0) continue;
+        size_t next = i + 1;
+        while (next < count && signals[next].Type == 0) ++next;
+        if (next == count) continue;  // no block ahead of the last block signal
+        if (!(signals[i].SignalFrame < leader && leader < signals[next].SignalFrame)) continue;
+
+        // Occupied: R here; walking back, each block signal clears one step
+        // more and each repeater repeats what lies ahead of it.
+        signals[i].Aspect = kRed;
+        int32_t aspect = kRed;
+        for (size_t k = i; k-- > 0;) {
+            if (signals[k].Type != 0) aspect += 2;
+            signals[k].Aspect = aspect;
+            if (aspect == kGreen) break;
+        }
+    }
+}
+
+void ApplyFixedAspects(RunContext& run) {
+    for (SignalData& signal : run.line.Signal) {
+        const bool heldForNow = signal.Control == 1 && signal.FixedUntil > run.state.ClockTicks;
+        if (heldForNow || signal.Control == 2) signal.Aspect = signal.FixedAspect;
+    }
+}
+
+void ProcessSignals(RunContext& run) {
+    RunState& s = run.state;
+    const TrainConfig& train = run.train;
+    std::vector<SignalData>& signals = run.line.Signal;
+    for (size_t i = 0; i < signals.size(); ++i) {
+        SignalData& signal = signals[i];
+        const bool onDisplay = signal.ViewStart <= s.Frame && s.Frame < signal.SignalFrame;
+        if (onDisplay) ShowSignal(run, signal, static_cast<int32_t>(i));
+
+        if (JustPast(s.Frame, signal.AlarmFrame, kPointWindow) && train.ATS_Type == 0 &&
+            train.ATS_Alert == 0 && signal.Type > 0) {
+            // A signal on display holds its picture; one out of view its raw aspect.
+            const bool atStop = onDisplay ? IsStopImage(signal.Aspect) : signal.Aspect == kRed;
+            if (atStop) s.AtsLimit = kStopAlarm;
+        }
+        if (JustPast(s.Frame, signal.LimitFrame, kLimitWindow)) PassLimitPoint(run);
+        if (JustPast(s.Frame, signal.SignalFrame, kPointWindow)) PassSignalPoint(run);
+    }
+}
+
+}  // namespace kelvaron

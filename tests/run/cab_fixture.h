@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+
+#include "recording_mixer.h"
+#include "run/run_context.h"
+
+namespace kelvaron::test {
+
+// One run whose panel holds hidden controls of the given names.
+struct CabFixture {
+    RunState state;
+    TrainConfig train;
+    LineDefinition line;
+    CabImageLists images;
+    PanelModel panel;
+    Labels labels;
+    SoundTables sounds;
+    RecordingMixer mixer;
+    RunContext run{state, train, line, images, panel, labels, sounds, mixer};
+
+    explicit CabFixture(std::initializer_list<const char*> controls) {
+        train.Brake = 8;
+        for (const char* name : controls) AddControl(name);
+    }
+    PanelControl& AddControl(const std::string& name) {
+        PanelControl c;
+        c.name = name;
+        c.visible = false;
+        return panel.At(panel.Add(std::move(c)));
+    }
+    // `count` one-pixel pictures whose pixel is their index.
+    static void FillList(ImageList& list, int count) {
+        for (int i = 0; i < count; ++i) list.Append(Picture{1, 1, {static_cast<uint32_t>(i)}});
+    }
+    // Index of the picture a control shows, -1 for none.
+    int64_t Shown(const std::string& name) const {
+        const auto* c = panel.Find(name);
+        return c && c->picture ? int64_t{c->picture->pixels[0]} : -1;
+    }
+    bool Visible(const std::string& name) const { return panel.IsVisible(name); }
+};
+
+}  // namespace kelvaron::test

@@ -1,16 +1,20 @@
 #include "app/check_command.h"
 
-#include <algorithm>
-#include <array>
 #include <filesystem>
 #include <iostream>
 #include <optional>
 #include <ostream>
-#include <string_view>
 
 #include "app/train_summary.h"
 #include "data/brake_step_check.h"
 #include "data/cab_image_lists.h"
+#include "data/cab_panel_builder.h"
+#include "data/line_definition.h"
+#include "data/line_dump.h"
+#include "data/line_file_reader.h"
+#include "data/panel_dump.h"
+#include "data/panel_model.h"
+#include "data/track_position_table.h"
 #include "data/train_config.h"
 #include "data/train_file_reader.h"
 #include "platform/qt/qt_picture_loader.h"
@@ -19,66 +23,90 @@ namespace kelvaron {
 
 namespace {
 
-// One kind of data file that `check` reads: the option that names the file,
-// and how the file is read, checked and summarised. `check` returns the
-// system's message when the file is faulty.
-struct FileKind {
-    std::string_view option;
-    std::optional<std::string> (*check)(const std::filesystem::path& dataDir,
-                                        const std::string& fileName, std::ostream& out);
+struct CheckOptions {
+    std::optional<std::filesystem::path> dataDir;
+    std::optional<std::string> train;
+    std::optional<std::string> line;
+    bool dump = false;
 };
 
-std::optional<std::string> CheckTrain(const std::filesystem::path& dataDir,
-                                      const std::string& fileName, std::ostream& out) {
+void PrintLineSummary(const LineDefinition& line, std::ostream& out) {
+    const int32_t lastFrame = line.SpeedUnit.empty() ? 0 : line.SpeedUnit.back().EndFrame;
+    const int32_t length = line.SpeedUnit.empty() ? 0 : line.SpeedUnit.back().CumulativeDistance;
+    out << "line " << line.FileName << ": " << line.LineName << "\n"
+        << "  video " << line.DataName << ", frames up to " << lastFrame << ", " << length / 100
+        << " m\n"
+        << "  " << line.Station.size() << " stations, " << line.Signal.size() << " signals, "
+        << line.SpeedLimit.size() << " speed limits, " << line.EventCount << " events\n"
+        << "  " << line.Slope.size() << " gradient sections, " << line.Tunnel.size() << " tunnels, "
+        << line.SoundData.size() << " sounds\n";
+}
+
+// Reads the files in the order start-up does and applies its checks, so an
+// author sees the message the run would give. Returns that message on a fault.
+std::optional<std::string> Check(const CheckOptions& options, std::ostream& out) {
     QtPictureLoader pictures;
     CabImageLists images;
     TrainConfig train;
+    LineDefinition line;
+    PanelModel panel;
     std::string error;
-    if (!LoadTrainFile(dataDir, fileName, pictures, images, train, error)) return error;
-    if (auto fault = CheckBrakeSteps(train)) return fault;
-    PrintTrainSummary(train, images, out);
+    const std::filesystem::path& dir = *options.dataDir;
+
+    if (options.train && !LoadTrainFile(dir, *options.train, pictures, images, train, error)) {
+        return error;
+    }
+    if (options.line) {
+        if (!LoadLineFile(dir, *options.line, pictures, images, line, error)) return error;
+    }
+    if (options.train && !BuildCabPanel(dir, train, line.Staf[0], images, pictures, panel, error)) {
+        return error;
+    }
+    if (options.line && !BuildTrackPositionTable(line, error)) return error;
+    if (options.train) {
+        if (auto fault = CheckBrakeSteps(train)) return fault;
+    }
+
+    if (options.dump) {
+        out << "{\n";
+        if (options.line) out << "\"line\": " << LineDefinitionToJson(line);
+        if (options.line && options.train) out << ",\n";
+        if (options.train) out << "\"panel\": " << PanelModelToJson(panel);
+        out << "\n}\n";
+        return std::nullopt;
+    }
+    if (options.train) PrintTrainSummary(train, images, out);
+    if (options.line) PrintLineSummary(line, out);
     return std::nullopt;
 }
-
-// In the order start-up reads the files.
-constexpr std::array kFileKinds{
-    FileKind{"--train", CheckTrain},
-};
 
 }  // namespace
 
 int RunCheckCommand(const std::vector<std::string>& args) {
-    std::optional<std::filesystem::path> dataDir;
-    std::array<std::optional<std::string>, kFileKinds.size()> files;
+    CheckOptions options;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& option = args[i];
         const bool hasValue = i + 1 < args.size();
         if (option == "--data" && hasValue) {
-            dataDir = args[++i];
-            continue;
+            options.dataDir = args[++i];
+        } else if (option == "--train" && hasValue) {
+            options.train = args[++i];
+        } else if (option == "--line" && hasValue) {
+            options.line = args[++i];
+        } else if (option == "--dump") {
+            options.dump = true;
+        } else {
+            std::cerr << "kelvaron check: '" << option << "' is not understood here\n";
+            return kUsageExitCode;
         }
-        auto kind = std::find_if(kFileKinds.begin(), kFileKinds.end(),
-                                 [&](const FileKind& k) { return k.option == option; });
-        if (kind != kFileKinds.end() && hasValue) {
-            files[static_cast<size_t>(kind - kFileKinds.begin())] = args[++i];
-            continue;
-        }
-        std::cerr << "kelvaron check: '" << option << "' is not understood here\n";
-        return kUsageExitCode;
     }
-    const bool anyFile =
-        std::any_of(files.begin(), files.end(), [](const auto& f) { return f.has_value(); });
-    if (!dataDir || !anyFile) {
+    if (!options.dataDir || (!options.train && !options.line)) {
         std::cerr << "kelvaron check: give --data and a file to check\n";
         return kUsageExitCode;
     }
-
-    for (size_t k = 0; k < kFileKinds.size(); ++k) {
-        if (!files[k]) continue;
-        if (auto fault = kFileKinds[k].check(*dataDir, *files[k], std::cout)) {
-            std::cerr << *fault << '\n';
-            return 1;
-        }
+    if (auto fault = Check(options, std::cout)) {
+        std::cerr << *fault << '\n';
+        return 1;
     }
     return 0;
 }

@@ -74,5 +74,23 @@ TEST(CheckCommand, WrongOptionsShowTheUsage) {
     }
 }
 
+TEST(CheckCommand, LineAndDumpShowWhatStartUpDerives) {
+    const std::string data = Quoted(test::FixtureDir() / "fixtures");
+    Outcome o = RunKelvaron("check --data " + data +
+                            " --train train_electric.dat --line line_basic.dat --dump");
+    ASSERT_EQ(o.exitCode, 0) << o.err;
+    // Derived run-time fields and the panel's controls are in the dump.
+    for (const char* key : {"\"EventTable\"", "\"StopPosition\"", "\"CumulativeDistance\"",
+                            "\"Needle_Speed\"", "\"Lamp_Door\""}) {
+        EXPECT_NE(o.out.find(key), std::string::npos) << key;
+    }
+
+    auto dir = test::MakeTempDir();
+    test::WriteCp932File(dir / "bad_line.dat", "[SpeedLimit]\n0,1,0,100,200\n#\n");
+    o = RunKelvaron("check --data " + Quoted(dir) + " --line bad_line.dat --dump");
+    EXPECT_EQ(o.exitCode, 1);
+    EXPECT_EQ(o.err, "路線ファイルに誤りがあります。[SpeedLimit]:0,1,0,100,200\n");
+}
+
 }  // namespace
 }  // namespace kelvaron

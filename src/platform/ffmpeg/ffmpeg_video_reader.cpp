@@ -6,6 +6,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/common.h>
 #include <libswscale/swscale.h>
 }
 
@@ -15,6 +16,7 @@ namespace {
 
 // Index given to a frame without a time stamp whose place is not known.
 constexpr int64_t kUnknown = std::numeric_limits<int64_t>::min();
+constexpr int64_t kFarIndex = int64_t{1} << 40;
 
 // Without a keyframe index, a forward step longer than this jumps instead of
 // decoding every frame on the way.
@@ -73,6 +75,16 @@ int64_t LastTimestamp(const std::string& file, int streamIndex, int64_t fromTime
     return last;
 }
 
+// What the scaler was last set up for.
+struct ScalerSource {
+    int width = 0;
+    int height = 0;
+    AVPixelFormat format = AV_PIX_FMT_NONE;
+    bool fullRange = false;
+    AVColorSpace colorspace = AVCOL_SPC_UNSPECIFIED;
+    bool operator==(const ScalerSource&) const = default;
+};
+
 }  // namespace
 
 struct FfmpegVideoReader::State {
@@ -97,7 +109,7 @@ struct FfmpegVideoReader::State {
     bool atStart = true;      // nothing decoded since the start of the stream
     bool inputEnded = false;  // the demuxer has no more packets
     bool drained = false;     // the decoder has given its last frame
-    bool scalerFullRange = false;
+    ScalerSource scalerSource;
     int32_t jumps = 0;
 
     ~State() {
@@ -112,11 +124,15 @@ struct FfmpegVideoReader::State {
 
     AVRational FrameDuration() const { return AVRational{frameRate.den, frameRate.num}; }
 
+    // Time stamps of a broken file can be anything; indexes stay far inside
+    // the 64-bit range so that sums of them never overflow.
     int64_t IndexOf(int64_t pts) const {
-        return av_rescale_q(pts - startPts, stream->time_base, FrameDuration());
+        const int64_t index =
+            av_rescale_q(av_sat_sub64(pts, startPts), stream->time_base, FrameDuration());
+        return std::clamp<int64_t>(index, -kFarIndex, kFarIndex);
     }
     int64_t TimestampOf(int64_t index) const {
-        return startPts + av_rescale_q(index, FrameDuration(), stream->time_base);
+        return av_sat_add64(startPts, av_rescale_q(index, FrameDuration(), stream->time_base));
     }
 
     // The next frame out of the decoder into `decoded`, with its index; false
@@ -135,7 +151,9 @@ struct FfmpegVideoReader::State {
                 atStart = false;
                 return true;
             }
-            if (got != AVERROR(EAGAIN) || inputEnded) {
+            // Past the end of the input nothing more will come; before it, a
+            // broken packet's error only means the next packet is needed.
+            if (got == AVERROR_EOF || inputEnded) {
                 drained = true;
                 break;
             }
@@ -233,21 +251,21 @@ struct FfmpegVideoReader::State {
 
     bool Convert(const AVFrame* frame, Picture& into) {
         if (frame->width <= 0 || frame->height <= 0) return false;
-        bool fullRange = frame->color_range == AVCOL_RANGE_JPEG;
-        const AVPixelFormat source =
-            PlainFormat(static_cast<AVPixelFormat>(frame->format), fullRange);
-        SwsContext* scaler2 = sws_getCachedContext(scaler, frame->width, frame->height, source,
-                                                   kFrameWidth, kFrameHeight, AV_PIX_FMT_RGB32,
-                                                   SWS_BILINEAR, nullptr, nullptr, nullptr);
-        if (scaler2 == nullptr) return false;
-        if (scaler2 != scaler || fullRange != scalerFullRange) {
+        ScalerSource wanted{frame->width, frame->height, AV_PIX_FMT_NONE,
+                            frame->color_range == AVCOL_RANGE_JPEG, frame->colorspace};
+        wanted.format = PlainFormat(static_cast<AVPixelFormat>(frame->format), wanted.fullRange);
+        // A changed source frees the old scaler, even when no new one can be made.
+        scaler = sws_getCachedContext(scaler, wanted.width, wanted.height, wanted.format,
+                                      kFrameWidth, kFrameHeight, AV_PIX_FMT_RGB32, SWS_BILINEAR,
+                                      nullptr, nullptr, nullptr);
+        if (scaler == nullptr) return false;
+        if (!(wanted == scalerSource)) {
             const int* coefficients = sws_getCoefficients(
-                frame->colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_DEFAULT);
-            sws_setColorspaceDetails(scaler2, coefficients, fullRange ? 1 : 0, coefficients, 1, 0,
-                                     1 << 16, 1 << 16);
-            scalerFullRange = fullRange;
+                wanted.colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709 : SWS_CS_DEFAULT);
+            sws_setColorspaceDetails(scaler, coefficients, wanted.fullRange ? 1 : 0, coefficients,
+                                     1, 0, 1 << 16, 1 << 16);
+            scalerSource = wanted;
         }
-        scaler = scaler2;
         into.width = kFrameWidth;
         into.height = kFrameHeight;
         into.pixels.resize(static_cast<size_t>(kFrameWidth) * kFrameHeight);
@@ -265,7 +283,7 @@ FfmpegVideoReader::~FfmpegVideoReader() = default;
 bool FfmpegVideoReader::Open(const std::filesystem::path& file) {
     Close();
     // A broken file is not reported: the library's own diagnostics stay quiet.
-    av_log_set_level(AV_LOG_FATAL);
+    av_log_set_level(AV_LOG_QUIET);
     auto s = std::make_unique<State>();
     const std::string name = file.string();
     if (avformat_open_input(&s->format, name.c_str(), nullptr, nullptr) < 0) return false;
@@ -299,13 +317,13 @@ bool FfmpegVideoReader::Open(const std::filesystem::path& file) {
         // tells it, read from near the end when the length is known.
         int64_t from = AV_NOPTS_VALUE;
         if (s->stream->duration != AV_NOPTS_VALUE) {
-            from = s->startPts + s->stream->duration;
+            from = av_sat_add64(s->startPts, s->stream->duration);
         } else if (s->format->duration != AV_NOPTS_VALUE) {
-            from = s->startPts +
-                   av_rescale_q(s->format->duration, AV_TIME_BASE_Q, s->stream->time_base);
+            from = av_sat_add64(s->startPts, av_rescale_q(s->format->duration, AV_TIME_BASE_Q,
+                                                          s->stream->time_base));
         }
         if (from != AV_NOPTS_VALUE) {
-            from -= av_rescale_q(10, AVRational{1, 1}, s->stream->time_base);
+            from = av_sat_sub64(from, av_rescale_q(10, AVRational{1, 1}, s->stream->time_base));
         }
         const int64_t last = LastTimestamp(name, index, from);
         if (last != AV_NOPTS_VALUE) count = s->IndexOf(last) + 1;

@@ -56,7 +56,7 @@ VideoWriter::~VideoWriter() {
 bool VideoWriter::Open(const std::filesystem::path& file, const VideoSettings& settings) {
     Close();
     // Failures come back as results; the library's own diagnostics stay quiet.
-    av_log_set_level(AV_LOG_FATAL);
+    av_log_set_level(AV_LOG_QUIET);
     const int32_t width = settings.width;
     const int32_t height = settings.height;
     const int32_t fps = settings.fps;

@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QString>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 
 #include "test_support.h"
 
@@ -69,7 +71,15 @@ TEST_F(QtPictureLoaderTest, FormatIsTakenFromTheContentNotTheName) {
 TEST_F(QtPictureLoaderTest, MissingAndBrokenFilesGiveNothing) {
     test::WriteFile(dir / "junk.bmp", "BM not really a bitmap");
     test::WriteFile(dir / "empty.jpg", "");
-    for (const char* name : {"missing.bmp", "junk.bmp", "empty.jpg"}) {
+    // A bitmap cut after its headers: its pixels would be whatever memory held.
+    test::WriteBmp(dir / "whole.bmp", 64, 64, 0x123456);
+    std::string whole;
+    {
+        std::ifstream in(dir / "whole.bmp", std::ios::binary);
+        whole.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    test::WriteFile(dir / "cut.bmp", whole.substr(0, 60));
+    for (const char* name : {"missing.bmp", "junk.bmp", "empty.jpg", "cut.bmp"}) {
         EXPECT_FALSE(loader.Load(dir / name, PictureFormats::BitmapOrJpeg).has_value()) << name;
     }
 }

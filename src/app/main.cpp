@@ -1,8 +1,10 @@
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "app/check_command.h"
+#include "app/headless_runner.h"
 
 namespace {
 
@@ -24,6 +26,10 @@ int main(int argc, char** argv) {
         int code = kelvaron::RunCheckCommand({args.begin() + 1, args.end()});
         return code == kelvaron::kUsageExitCode ? Usage() : code;
     }
-    std::cerr << "kelvaron: '" << args[0] << "' is not built yet\n";
-    return 2;
+    if (std::find(args.begin(), args.end(), "--headless") != args.end()) {
+        int code = kelvaron::RunHeadless(args);
+        return code == kelvaron::kUsageExitCode ? Usage() : code;
+    }
+    std::cerr << "kelvaron: the window of the desktop program is not built yet; use --headless\n";
+    return kelvaron::kUsageExitCode;
 }

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "run/run_context.h"
+#include "run/value_window.h"
+
+namespace kelvaron {
+
+// What the refresh needs beyond the run itself: the windows it writes to and
+// the window's controller polling. Every member may be left empty.
+struct RefreshExtras {
+    ValueWindowModel* valueWindow = nullptr;
+    std::string* windowCaption = nullptr;
+    bool commentaryMode = false;
+    std::filesystem::path dataDir;
+    std::function<void()> scanJoystick;
+    // Told, once per refresh that failed, what ended it.
+    std::function<void(const std::string&)> reportFault;
+};
+
+// The 100 ms refresh: brings the panel, sounds and track events up to date
+// with the run state, in a fixed order. A step that fails ends that refresh
+// (reported through the extras); the next refresh starts from its first step.
+void Timer1Timer(RunContext& run, RefreshExtras& extras);
+
+}  // namespace kelvaron

@@ -1,0 +1,127 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "common/picture.h"
+#include "data/cab_image_lists.h"
+#include "data/controller_file_reader.h"
+#include "data/labels.h"
+#include "data/line_definition.h"
+#include "data/panel_model.h"
+#include "data/sound_tables.h"
+#include "data/train_config.h"
+#include "input/input_dispatcher.h"
+#include "platform/joystick.h"
+#include "platform/message_box.h"
+#include "platform/picture_loader.h"
+#include "platform/serial_port.h"
+#include "platform/settings_store.h"
+#include "platform/sound_mixer.h"
+#include "platform/video_reader.h"
+#include "run/run_context.h"
+#include "run/value_window.h"
+#include "shell/menu_model.h"
+#include "sim/run_state.h"
+
+namespace kelvaron {
+
+// The machine services one run uses.
+struct PlatformServices {
+    SoundMixer& mixer;
+    VideoReader& video;
+    PictureLoader& pictures;
+    Joystick& joystick;
+    SerialPort& serial;
+    SettingsStore& settings;
+    MessageBox& messages;
+};
+
+// The run window: owns one run (every table and the run state, created anew
+// for each run) and carries its handlers under their names. Front ends (the
+// Qt window, the headless runner, tests) feed it time and input.
+class RunWindow {
+public:
+    RunWindow(PlatformServices services, std::filesystem::path dataDir, std::string trainFile,
+              std::string lineFile);
+    RunWindow(const RunWindow&) = delete;
+    RunWindow& operator=(const RunWindow&) = delete;
+
+    // Start-up: reads the settings and the four data files, builds the panel,
+    // opens the video, loads the sounds and sets the start values. Progress
+    // texts go to `status`. False when the run cannot be built: the message
+    // has been shown and is kept in StartupError().
+    bool FormCreate(const std::function<void(const std::string&)>& status = {});
+    const std::string& StartupError() const { return startupError_; }
+
+    // Run control.
+    void start1Click();
+    bool Running() const { return running_; }  // both timers enabled
+    void StationClick(std::string_view itemName);
+    void S1Click();
+    // Closes the run: stops everything and frees the sounds. False when the
+    // sound device cannot be re-created; the program must then end.
+    bool FormCloseQuery();
+
+    // The two timers' handlers.
+    void MMTimer1Timer();
+    void Timer1Timer();
+
+    // The cab-view presenter; true when a new frame is in FrameBitmap().
+    bool AppIdle(uint32_t nowMs);
+    bool Redraw();
+    const Picture& FrameBitmap() const { return frameBitmap_; }
+
+    // Driver input, shared by every front end.
+    InputDispatcher& Input() { return *input_; }
+    void ChooseController(int kind);
+
+    RunContext& Context() { return context_; }
+    RunState& State() { return state_; }
+    const TrainConfig& Train() const { return train_; }
+    const LineDefinition& Line() const { return line_; }
+    PanelModel& Panel() { return panel_; }
+    MenuModel& Menu() { return menu_; }
+    ValueWindowModel& ValueWindow() { return valueWindow_; }
+    const std::filesystem::path& DataDir() const { return dataDir_; }
+
+    // Faults the refresh's last-resort guard caught, each reported once.
+    const std::set<std::string>& RefreshFaults() const { return refreshFaults_; }
+
+private:
+    bool Fail(const std::string& message);
+    void SetStartValues();
+    void FillFixedLabels();
+    void AddMoveItems();
+
+    PlatformServices services_;
+    std::filesystem::path dataDir_;
+    std::string trainFile_;
+    std::string lineFile_;
+
+    RunState state_;
+    TrainConfig train_;
+    LineDefinition line_;
+    CabImageLists images_;
+    PanelModel panel_;
+    Labels labels_;
+    SoundTables sounds_;
+    ControllerCodes codes_;
+    MenuModel menu_;
+    ValueWindowModel valueWindow_;
+    Picture frameBitmap_;
+    RunContext context_;
+    std::unique_ptr<InputDispatcher> input_;
+
+    bool running_ = false;
+    bool built_ = false;
+    std::string startupError_;
+    std::set<std::string> refreshFaults_;
+};
+
+}  // namespace kelvaron

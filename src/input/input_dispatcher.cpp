@@ -1,0 +1,51 @@
+#include "input/input_dispatcher.h"
+
+#include "input/rx_char.h"
+#include "input/usb_scan.h"
+
+namespace kelvaron {
+
+InputDispatcher::InputDispatcher(RunContext& run, const ControllerCodes& codes, InputHooks hooks)
+    : run_(run), codes_(codes), hooks_(std::move(hooks)) {}
+
+void InputDispatcher::TypedChar(char key) {
+    AsciiDown(run_, key);
+}
+
+void InputDispatcher::KeyDown(int vk, bool shiftOnly) {
+    keydowns(run_, hooks_, vk, shiftOnly);
+}
+
+void InputDispatcher::WheelUp() {
+    WheelU(run_);
+}
+
+void InputDispatcher::WheelDown() {
+    WheelD(run_);
+}
+
+std::optional<std::string> InputDispatcher::ScanJoystick(Joystick& joystick, bool debug) {
+    if (run_.state.ControllerKind < kControllerWindows) return std::nullopt;
+    auto caption = USBScan(run_, joystick, codes_.Ps, debug, posted_);
+    HandlePosted();
+    return caption;
+}
+
+void InputDispatcher::SerialReceived(SerialPort& port, int count) {
+    RxChar(run_, port, count, codes_.Mascon, posted_);
+    HandlePosted();
+}
+
+void InputDispatcher::HandlePosted() {
+    while (!posted_.empty()) {
+        const PostedInput input = posted_.front();
+        posted_.pop_front();
+        if (input.kind == PostedInput::Kind::Char) {
+            AsciiDown(run_, static_cast<char>(input.code));
+        } else {
+            keydowns(run_, hooks_, input.code, false);
+        }
+    }
+}
+
+}  // namespace kelvaron

@@ -1,0 +1,67 @@
+#include "input/rx_char.h"
+
+#include "common/common_util.h"
+#include "input/handle_operations.h"
+#include "input/masconupdate.h"
+
+namespace kelvaron {
+
+namespace {
+
+// The controller's positions are written as they come, only bounded to the
+// train's own notches: a controller with more brake steps than the train
+// must not leave the handle beyond EB (or the power beyond the top notch).
+void SetHandles(RunContext& run, int32_t power, int32_t brake) {
+    RunState& s = run.state;
+    s.PowerNotch = ClampNotch(power, run.train.Power, run.train.Brake);
+    s.BrakeNotch = ClampNotch(brake, run.train.Power, run.train.Brake);
+    s.PowerMoved = true;
+    s.BrakeMoved = true;
+    s.SapMoved = true;
+    masconupdate(run);
+}
+
+void ApplyLine(RunContext& run, int line, PostedInputQueue& posted) {
+    // Lines 4 and 5 are the controller's fifth and sixth notches, which the
+    // trains take as their fourth.
+    static constexpr int32_t kPowerOfLine[] = {1, 2, 3, 4, 4, 4, 0};
+    if (line <= 6) {
+        SetHandles(run, kPowerOfLine[line], 0);
+    } else if (line <= 14) {
+        SetHandles(run, 0, 6 - line);
+    } else if (line == 15) {
+        SetHandles(run, 0, -8);
+        Restart(run.mixer, run.train.Sound_EB);
+    } else if (line <= 18) {
+        if (!ReverserMayMove(run.state)) return;
+        run.state.Reverser = 17 - line;
+        masconupdate(run);
+    } else if (line == 19) {
+        PostChar(posted, '1');
+    } else if (line == 20) {
+        PostChar(posted, '3');
+    } else if (line == 21) {
+        PostChar(posted, '7');
+    }
+}
+
+}  // namespace
+
+void RxChar(RunContext& run, SerialPort& port, int count, const MasconCodes& codes,
+            PostedInputQueue& posted) {
+    run.state.VigilanceTimer = 0;
+    run.mixer.Stop(run.train.Sound_EBring);
+    run.panel.SetVisible("Lamp_EB", false);
+
+    std::string chunk = port.Read(count);
+    const std::string key = chunk.substr(0, kMasconKeyLength);
+    run.state.ValueWindowCaption = std::move(chunk);
+
+    constexpr int kMeaningfulLines = 22;
+    for (int line = 0; line < kMeaningfulLines; ++line) {
+        const std::string& code = codes[static_cast<size_t>(line)];
+        if (!code.empty() && key == code) ApplyLine(run, line, posted);
+    }
+}
+
+}  // namespace kelvaron

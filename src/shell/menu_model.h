@@ -1,0 +1,51 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/labels_file_reader.h"
+#include "sim/run_state.h"
+
+namespace kelvaron {
+
+// One menu entry of the run window, found by its component name; a submenu
+// holds its entries in display order.
+struct MenuItem {
+    std::string name;
+    std::string caption;
+    bool checked = false;
+    bool enabled = true;
+    std::vector<MenuItem> items;
+};
+
+// The run window's menu bar as a model: captions, check marks and enabled
+// state. The window shows it; commands change it here.
+class MenuModel {
+  public:
+    MenuModel();
+
+    const std::vector<MenuItem>& Bar() const { return bar_; }
+    MenuItem* Find(std::string_view name);
+    const MenuItem* Find(std::string_view name) const;
+
+    // Captions from the labels and paths file replace the designed ones.
+    void ApplyCaptions(const MenuCaptions& captions);
+
+    // COM11, COM21 or COM31: selects the controller and checks only that
+    // item. False (and nothing changes) for any other name.
+    bool ChooseController(std::string_view item, RunState& state);
+
+    // debug1: toggles the controller debug display; switched off, the window
+    // caption returns to the line name.
+    void ToggleDebug(const std::string& lineName);
+    bool Debug() const;
+
+    // The run window's caption (the joystick debug display writes here).
+    std::string WindowCaption = "Kelvaron";
+
+  private:
+    std::vector<MenuItem> bar_;
+};
+
+}  // namespace kelvaron

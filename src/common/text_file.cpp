@@ -10,6 +10,12 @@
 namespace kelvaron {
 
 bool TextFile::Open(const std::filesystem::path& path, std::string* error) {
+    // A folder opens as an empty stream: it must not read as an empty file.
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        if (error) *error = std::strerror(EISDIR);
+        return false;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         if (error) *error = std::strerror(errno);

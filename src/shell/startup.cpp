@@ -34,7 +34,7 @@ bool RunWindow::FormCreate(const std::function<void(const std::string&)>& status
     };
     std::string error;
 
-    if (services_.settings.OpenKey()) ReadPsCodes(services_.settings, codes_.Ps);
+    ReadPsCodes(services_.settings, codes_.Ps);
     frameBitmap_ = Picture();
     frameBitmap_.width = kFrameWidth;
     frameBitmap_.height = kFrameHeight;

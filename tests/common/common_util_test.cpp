@@ -79,6 +79,9 @@ TEST(TextFile, MissingFileReportsTheSystemReason) {
     std::string error;
     EXPECT_FALSE(file.Open("/nonexistent/kelvaron.dat", &error));
     EXPECT_FALSE(error.empty());
+    error.clear();
+    EXPECT_FALSE(file.Open(test::MakeTempDir(), &error));  // a folder is no file
+    EXPECT_FALSE(error.empty());
 }
 
 TEST(DataPath, BackslashesAndCaseInsensitiveFallback) {

@@ -10,15 +10,23 @@ bool InZone(const StationData& station, int32_t frame) {
     return station.ZoneStart <= frame && frame <= station.ZoneEnd;
 }
 
-// "hh:mm:ss" of a time of day in 1/30 s.
+// "hh:mm:ss" of a clock in 1/30 s; like the cab clock, hours go past 24.
 std::string ClockText(int32_t ticks) {
-    int64_t seconds = static_cast<int64_t>(ticks) / 30;
-    if (ticks < 0 && ticks % 30 != 0) --seconds;
-    seconds = ((seconds % 86400) + 86400) % 86400;
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", static_cast<int>(seconds / 3600),
-                  static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
+    const int64_t t = ticks;
+    const int64_t seconds = (t < 0 ? -t : t) / 30;
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%s%02lld:%02lld:%02lld", t < 0 ? "-" : "",
+                  static_cast<long long>(seconds / 3600), static_cast<long long>(seconds / 60 % 60),
+                  static_cast<long long>(seconds % 60));
     return buffer;
+}
+
+// A clock with its difference from the timetable, e.g. "10:00:41 (+11.7 s)".
+std::string AgainstTimetable(int32_t ticks, int32_t timetable) {
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, " (%+.1Lf s)",
+                  (static_cast<long double>(ticks) - timetable) / 30);
+    return ClockText(ticks) + buffer;
 }
 
 }  // namespace
@@ -28,47 +36,82 @@ void RunSummary::Observe(const RunState& state, const LineDefinition& line) {
         stations_.assign(line.Station.size(), StationResult{});
         for (size_t i = 0; i < stations_.size(); ++i) {
             stations_[i].name = line.Station[i].Name;
+            stations_[i].kind = line.Station[i].Kind;
             stations_[i].departureTime = line.Station[i].DepartureTime;
         }
         standingAt_ = -1;
     }
 
-    Fixed4 speed = state.Speed;
-    Fixed4 magnitude = speed == std::numeric_limits<Fixed4>::min()
-                           ? std::numeric_limits<Fixed4>::max()
-                           : (speed < 0 ? -speed : speed);
+    const Fixed4 speed = state.Speed;
+    const Fixed4 magnitude = speed == std::numeric_limits<Fixed4>::min()
+                                 ? std::numeric_limits<Fixed4>::max()
+                                 : (speed < 0 ? -speed : speed);
     if (magnitude > maxSpeed_) maxSpeed_ = magnitude;
-    forcedEB_.Observe(state.ForcedEB);
-    speedCheckEB_.Observe(state.SpeedCheckEB);
-    atsAlarm_.Observe(state.AtsAlarm);
 
+    ObserveProtection(state);
     // Standing is judged as the station logic judges it: the speed rounds to 0 km/h.
-    bool standing = Round(static_cast<long double>(speed) / kFixed4Scale) == 0;
+    ObserveStations(state, line, Round(static_cast<long double>(speed) / kFixed4Scale) == 0);
+    firstObservation_ = false;
+}
 
-    for (size_t i = 0; i < stations_.size(); ++i) {
-        if (state.Frame > line.Station[i].ZoneEnd) stations_[i].reached = true;
+void RunSummary::ObserveProtection(const RunState& state) {
+    if (state.AtsAlarm && !atsAlarm_) ++atsAlarms_;
+    if (state.ForcedEB && !forcedEB_) {
+        // The vigilance device counts only while the train runs forward above
+        // 1 km/h, so a counter that was running and is back at 0 there means
+        // the device has just braked. Otherwise an emergency brake with no ATS
+        // bell ringing can only have come from the vigilance device.
+        const bool deviceFired =
+            state.Speed > kFixed4Scale && state.VigilanceTimer == 0 && vigilanceTimer_ > 0;
+        if (deviceFired || !state.AtsAlarm)
+            ++vigilanceBrakings_;
+        else
+            ++atsBrakings_;
     }
+    if (state.SpeedCheckEB && !speedCheckEB_) ++speedCheckBrakings_;
+    atsAlarm_ = state.AtsAlarm;
+    forcedEB_ = state.ForcedEB;
+    speedCheckEB_ = state.SpeedCheckEB;
+    vigilanceTimer_ = state.VigilanceTimer;
+}
 
-    if (standingAt_ >= 0) {
-        bool moving = !standing;
-        // A jump elsewhere while standing ends the stop without a departure.
-        if (moving || !InZone(line.Station[standingAt_], state.Frame)) {
-            StationResult& result = stations_[standingAt_];
-            if (moving && !result.leaveTicks) result.leaveTicks = state.ClockTicks;
-            standingAt_ = -1;
+void RunSummary::ObserveStations(const RunState& state, const LineDefinition& line, bool standing) {
+    for (size_t i = 0; i < stations_.size(); ++i) {
+        if (state.Frame > line.Station[i].ZoneEnd && !stations_[i].beyondTicks) {
+            stations_[i].beyondTicks = state.ClockTicks;
         }
     }
-    if (!standing || standingAt_ >= 0) return;
+
+    auto stopError = [&](int station) {
+        return (state.Distance - line.Station[station].StopPosition) / 100.0L;
+    };
+
+    if (standingAt_ >= 0) {
+        StationResult& result = stations_[standingAt_];
+        if (!standing) {
+            result.departureTicks = state.ClockTicks;
+            standingAt_ = -1;
+        } else if (!InZone(line.Station[standingAt_], state.Frame)) {
+            // Moved elsewhere while standing (a jump): the stop ends without a departure.
+            standingAt_ = -1;
+        } else {
+            // Creeping to a better place counts: the error is where the train rests.
+            result.stopErrorMetres = stopError(standingAt_);
+            return;
+        }
+    }
+    if (!standing) return;
     for (size_t i = 0; i < stations_.size(); ++i) {
-        if (!InZone(line.Station[i], state.Frame)) continue;
+        if (line.Station[i].Kind == 1 || !InZone(line.Station[i], state.Frame)) continue;
         standingAt_ = static_cast<int>(i);
         StationResult& result = stations_[i];
         if (!result.stopped) {
             result.stopped = true;
-            result.reached = true;
+            result.origin = firstObservation_;
             result.arrivalTicks = state.ClockTicks;
-            result.stopErrorMetres = (state.Distance - line.Station[i].StopPosition) / 100.0L;
         }
+        result.departureTicks.reset();
+        result.stopErrorMetres = stopError(standingAt_);
         break;
     }
 }
@@ -79,30 +122,33 @@ void RunSummary::Print(std::ostream& out) const {
     std::snprintf(buffer, sizeof buffer, "Maximum speed: %.2Lf km/h\n",
                   static_cast<long double>(maxSpeed_) / kFixed4Scale);
     out << buffer;
-    out << "Emergency brakings: " << forcedEB_.count << " forced, " << speedCheckEB_.count
-        << " by speed check; ATS alarms: " << atsAlarm_.count << '\n';
     out << "Stations:\n";
     for (const StationResult& s : stations_) {
         out << "  " << s.name << ": ";
         if (!s.stopped) {
-            out << (s.reached ? "passed" : "not reached") << '\n';
+            if (!s.beyondTicks) {
+                out << "not reached\n";
+            } else {
+                out << "passed " << ClockText(*s.beyondTicks)
+                    << (s.kind == 1 ? "\n" : " without stopping\n");
+            }
             continue;
         }
-        long double lateSeconds = (static_cast<long double>(s.arrivalTicks) - s.departureTime) / 30;
-        const char* judgement = lateSeconds > 0 ? "late" : (lateSeconds < 0 ? "early" : "on time");
-        std::snprintf(buffer, sizeof buffer, "stopped, error %+.2Lf m, arrived %s (timetable %s, ",
-                      s.stopErrorMetres, ClockText(s.arrivalTicks).c_str(),
-                      ClockText(s.departureTime).c_str());
-        out << buffer;
-        if (lateSeconds != 0) {
-            std::snprintf(buffer, sizeof buffer, "%.1Lf s ",
-                          lateSeconds < 0 ? -lateSeconds : lateSeconds);
-            out << buffer;
+        if (s.origin) {
+            out << "start";
+        } else {
+            std::snprintf(buffer, sizeof buffer, "stopped, error %+.2Lf m, arrived ",
+                          s.stopErrorMetres);
+            out << buffer << AgainstTimetable(s.arrivalTicks, s.departureTime);
         }
-        out << judgement << ')';
-        if (s.leaveTicks) out << ", left " << ClockText(*s.leaveTicks);
-        out << '\n';
+        if (s.departureTicks) {
+            out << ", departed " << AgainstTimetable(*s.departureTicks, s.departureTime);
+        }
+        out << ", timetable " << ClockText(s.departureTime) << '\n';
     }
+    out << "ATS alarms: " << atsAlarms_ << "; emergency brakings: " << atsBrakings_
+        << " forced by ATS, " << vigilanceBrakings_ << " by vigilance, " << speedCheckBrakings_
+        << " by speed check\n";
 }
 
 }  // namespace kelvaron

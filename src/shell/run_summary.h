@@ -19,12 +19,15 @@ class RunSummary {
   public:
     struct StationResult {
         std::string name;
-        int32_t departureTime = 0;        // timetable, 1/30 s
-        bool reached = false;             // the train has been beyond the zone
-        bool stopped = false;             // stood inside the zone
-        long double stopErrorMetres = 0;  // + overran, - short, at the first standstill
-        int32_t arrivalTicks = 0;
-        std::optional<int32_t> leaveTicks;  // first refresh moving again after the stop
+        int32_t kind = 0;
+        int32_t departureTime = 0;  // timetable, 1/30 s
+        bool origin = false;        // the run began standing here
+        bool stopped = false;       // stood still inside the zone (stations where trains stop)
+        // Where the train last stood in the zone: + overran, - short.
+        long double stopErrorMetres = 0;
+        int32_t arrivalTicks = 0;               // first standstill in the zone
+        std::optional<int32_t> departureTicks;  // moving again after the last standstill
+        std::optional<int32_t> beyondTicks;     // first seen beyond the zone
     };
 
     // Called after every refresh.
@@ -35,24 +38,24 @@ class RunSummary {
 
     const std::vector<StationResult>& Stations() const { return stations_; }
     Fixed4 MaxSpeed() const { return maxSpeed_; }
-    int ForcedEBCount() const { return forcedEB_.count; }
-    int SpeedCheckEBCount() const { return speedCheckEB_.count; }
-    int AtsAlarmCount() const { return atsAlarm_.count; }
+    int AtsAlarmCount() const { return atsAlarms_; }
+    int ForcedEBCount() const { return atsBrakings_ + vigilanceBrakings_; }
+    int AtsBrakingCount() const { return atsBrakings_; }
+    int VigilanceBrakingCount() const { return vigilanceBrakings_; }
+    int SpeedCheckBrakingCount() const { return speedCheckBrakings_; }
 
   private:
-    struct EdgeCounter {
-        bool previous = false;
-        int count = 0;
-        void Observe(bool now) {
-            if (now && !previous) ++count;
-            previous = now;
-        }
-    };
+    void ObserveProtection(const RunState& state);
+    void ObserveStations(const RunState& state, const LineDefinition& line, bool standing);
 
     std::vector<StationResult> stations_;
+    bool firstObservation_ = true;
     int standingAt_ = -1;  // station the train stands at, -1 none
     Fixed4 maxSpeed_ = 0;
-    EdgeCounter forcedEB_, speedCheckEB_, atsAlarm_;
+
+    bool forcedEB_ = false, speedCheckEB_ = false, atsAlarm_ = false;
+    int32_t vigilanceTimer_ = 0;
+    int atsAlarms_ = 0, atsBrakings_ = 0, vigilanceBrakings_ = 0, speedCheckBrakings_ = 0;
 };
 
 }  // namespace kelvaron

@@ -227,8 +227,12 @@ int RunHeadless(const std::vector<std::string>& args) {
         }
         scheduler.AdvanceTo(event.timeMs, client);
     }
-    if (!closed && options.untilMs) end = *options.untilMs;
-    scheduler.AdvanceTo(end, client);
+    // A close ends the run before the timers due at its own moment: input
+    // comes first at equal times.
+    if (!closed) {
+        if (options.untilMs) end = *options.untilMs;
+        scheduler.AdvanceTo(end, client);
+    }
 
     summary.Print(std::cout);
     if (!window.FormCloseQuery()) return 1;

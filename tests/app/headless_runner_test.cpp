@@ -449,6 +449,11 @@ TEST_F(HeadlessRun, UntilTickRowsAndTheSoundLog) {
     EXPECT_EQ(o.trace.Text(last - 1, "t_ms") + o.trace.Text(last - 1, "event"), "3300tick");
     EXPECT_EQ(o.trace.Text(last, "t_ms") + o.trace.Text(last, "event"), "3300refresh");
 
+    // A close comes before the timers due at its own moment: the tick due at
+    // 990 (30 x 33) does not run, the last is 957.
+    o = Run("0 start\n990 close\n", "--trace-every tick");
+    EXPECT_EQ(o.trace.Int(o.trace.rows.size() - 1, "t_ms"), 957);
+
     // Without --until or a close the run ends with its last event; refresh rows only.
     o = Run("0 start\n2000 char z\n");
     ASSERT_EQ(o.exitCode, 0) << o.err;

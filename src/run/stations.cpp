@@ -74,6 +74,11 @@ void Stations(RunContext& run) {
                 if (flags.markerShown) run.panel.SetPicture("stop", nullptr);
                 flags.markerShown = false;
             }
+        } else if (st.ZoneEnd < s.Frame && flags.markerShown && !flags.departurePlayed) {
+            // Past the last platform the stop is missed: the conductor must not
+            // open the doors where the train came to rest beyond it.
+            run.panel.SetPicture("stop", nullptr);
+            flags.markerShown = false;
         }
         if (st.ZoneStart <= s.Frame && s.Frame <= st.ZoneEnd && st.Kind != 1) {
             if (!flags.markerShown)

@@ -2,24 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "recording_mixer.h"
 #include "run/gradients.h"
 #include "run/track_signs.h"
+#include "test_run.h"
 
 namespace kelvaron {
 namespace {
 
-struct Fixture {
-    RunState state;
-    TrainConfig train;
-    LineDefinition line;
-    CabImageLists images;
-    PanelModel panel;
-    Labels labels;
-    SoundTables sounds;
-    test::RecordingMixer mixer;
-    RunContext run{state, train, line, images, panel, labels, sounds, mixer};
-
+struct Fixture : test::TestRun {
     Fixture() {
         train.DriveSound.assign(2, "band.wav");  // line sound n plays on channel 2 + n
         train.Sound_DoorOpen = 50;
@@ -28,9 +18,7 @@ struct Fixture {
         train.Cars = 4;
         for (const char* name : {"Label4", "stop", "Lamp_Door", "SlopeImage", "SlopeText",
                                  "SpeedLimitImage", "OtherImage", "stopline"}) {
-            PanelControl c;
-            c.name = name;
-            panel.Add(c);
+            AddControl(name);
         }
         for (int i = 0; i < 3; ++i) {
             Picture p;
@@ -95,6 +83,21 @@ TEST(Stations, PassedStationShowsNoMarkerAndOpensNothing) {
     EXPECT_FALSE(f.state.StationFlag[1].markerShown);
     EXPECT_EQ(f.panel.Find("stop")->picture, nullptr);
     EXPECT_FALSE(f.state.DoorsOpen);
+}
+
+TEST(Stations, NoDoorsBeyondTheLastPlatform) {
+    Fixture f;
+    f.state.DoorsOpen = false;
+    f.state.DoorCommand = false;
+    f.state.Frame = 850;  // in the last zone, still moving
+    f.state.Speed = 200000;
+    f.Refresh();
+    EXPECT_TRUE(f.state.StationFlag[2].markerShown);
+    f.state.Frame = 960;  // overran the platform and stopped
+    f.state.Speed = 0;
+    f.Refresh();
+    EXPECT_FALSE(f.state.DoorsOpen);
+    EXPECT_EQ(f.mixer.Count("play", 50), 0);
 }
 
 TEST(Stations, KindTwoDepartsWithDoorsClosed) {

@@ -2,8 +2,7 @@
 
 #include <string>
 
-#include "recording_mixer.h"
-#include "run/run_context.h"
+#include "test_run.h"
 
 namespace kelvaron::test {
 
@@ -25,17 +24,7 @@ enum Channel : int {
 // A one-lever train with 5 power notches and 8 brake positions (EB -8), no
 // hold position, stepped brake; a panel with the handle controls; notch
 // pictures that carry their index as their only pixel; a recording mixer.
-struct InputTestRun {
-    RunState state;
-    TrainConfig train;
-    LineDefinition line;
-    CabImageLists images;
-    PanelModel panel;
-    Labels labels;
-    SoundTables sounds;
-    RecordingMixer mixer;
-    RunContext run{state, train, line, images, panel, labels, sounds, mixer};
-
+struct InputTestRun : TestRun {
     InputTestRun() {
         train.BrakeType = 1;
         train.Brake = 8;

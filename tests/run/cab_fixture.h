@@ -2,33 +2,18 @@
 
 #include <string>
 
-#include "recording_mixer.h"
-#include "run/run_context.h"
+#include "test_run.h"
 
 namespace kelvaron::test {
 
 // One run whose panel holds hidden controls of the given names.
-struct CabFixture {
-    RunState state;
-    TrainConfig train;
-    LineDefinition line;
-    CabImageLists images;
-    PanelModel panel;
-    Labels labels;
-    SoundTables sounds;
-    RecordingMixer mixer;
-    RunContext run{state, train, line, images, panel, labels, sounds, mixer};
-
+struct CabFixture : TestRun {
     explicit CabFixture(std::initializer_list<const char*> controls) {
         train.Brake = 8;
         for (const char* name : controls) AddControl(name);
     }
-    PanelControl& AddControl(const std::string& name) {
-        PanelControl c;
-        c.name = name;
-        c.visible = false;
-        return panel.At(panel.Add(std::move(c)));
-    }
+    // Controls of the cab start hidden here.
+    PanelControl& AddControl(const std::string& name) { return TestRun::AddControl(name, false); }
     // `count` one-pixel pictures whose pixel is their index.
     static void FillList(ImageList& list, int count) {
         for (int i = 0; i < count; ++i) list.Append(Picture{1, 1, {static_cast<uint32_t>(i)}});

@@ -2,22 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "recording_mixer.h"
+#include "test_run.h"
 
 namespace kelvaron {
 namespace {
 
-struct Fixture {
-    RunState state;
-    TrainConfig train;
-    LineDefinition line;
-    CabImageLists images;
-    PanelModel panel;
-    Labels labels;
-    SoundTables sounds;
-    test::RecordingMixer mixer;
-    RunContext run{state, train, line, images, panel, labels, sounds, mixer};
-
+struct Fixture : test::TestRun {
     Fixture() {
         // Voice slot n is loaded sound 100 + n, sign voice k is sound 500 + k.
         for (int i = 0; i < 40; ++i) sounds.CommentaryWaves.push_back(100 + i);

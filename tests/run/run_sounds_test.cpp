@@ -2,22 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include "recording_mixer.h"
+#include "test_run.h"
 
 namespace kelvaron {
 namespace {
 
-struct Fixture {
-    RunState state;
-    TrainConfig train;
-    LineDefinition line;
-    CabImageLists images;
-    PanelModel panel;
-    Labels labels;
-    SoundTables sounds;
-    test::RecordingMixer mixer;
-    RunContext run{state, train, line, images, panel, labels, sounds, mixer};
-
+struct Fixture : test::TestRun {
     Fixture() { train.DriveSound.assign(13, "band.wav"); }
     void SetSpeed(long double kmh) { state.Speed = Round(kmh * kFixed4Scale); }
 };

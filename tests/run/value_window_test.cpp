@@ -1,38 +1,14 @@
 #include "run/value_window.h"
 
-#include "common/common_util.h"
-
 #include <gtest/gtest.h>
+
+#include "common/common_util.h"
+#include "test_run.h"
 
 namespace kelvaron {
 namespace {
 
-class NullMixer : public SoundMixer {
-  public:
-    SoundId CreateSound(const std::filesystem::path&) override { return 0; }
-    void FreeSound(SoundId) override {}
-    bool Bind(int, SoundId) override { return true; }
-    void Stop(int) override {}
-    void Play(int) override {}
-    void PlayLooped(int) override {}
-    bool IsPlaying(int) const override { return false; }
-    bool SetVolume(int, int32_t) override { return true; }
-    int32_t Volume(int) const override { return 0; }
-    bool SetFrequencyRatio(int, long double) override { return true; }
-    void SetPrimaryFormat(int, int, int) override {}
-    bool Reinitialise() override { return true; }
-};
-
-struct Fixture {
-    RunState state;
-    TrainConfig train;
-    LineDefinition line;
-    CabImageLists images;
-    PanelModel panel;
-    Labels labels;
-    SoundTables sounds;
-    NullMixer mixer;
-    RunContext run{state, train, line, images, panel, labels, sounds, mixer};
+struct Fixture : test::TestRun {
     ValueWindowModel window;
 };
 

@@ -337,89 +337,6 @@ void Driver::Act(RunWindow& window) {
 // ---------------------------------------------------------------------------
 // The refresh, step by step
 
-struct StepContext {
-    RunContext& run;
-    RefreshExtras& extras;
-    const std::string& initialCaption;
-};
-
-struct RefreshStep {
-    const char* name;
-    void (*run)(StepContext&);
-};
-
-// The refresh's steps in its own order, each named by the function it calls.
-const RefreshStep kRefreshSteps[] = {
-    {"RefreshCount", [](StepContext& c) { ++c.run.state.RefreshCount; }},
-    {"UpdateNeedles", [](StepContext& c) { UpdateNeedles(c.run); }},
-    {"MotionUpdate",
-     [](StepContext& c) {
-         SimContext sim = c.run.Sim();
-         MotionUpdate(sim);
-     }},
-    {"BrakeSqueal", [](StepContext& c) { BrakeSqueal(c.run); }},
-    {"DoorClosingAndDepartureSignal", [](StepContext& c) { DoorClosingAndDepartureSignal(c.run); }},
-    {"UpdatePanelLamps", [](StepContext& c) { UpdatePanelLamps(c.run); }},
-    {"SlideTimetableCard", [](StepContext& c) { SlideTimetableCard(c.run); }},
-    {"SpeedLimitBlinking", [](StepContext& c) { SpeedLimitBlinking(c.run); }},
-    {"ClockFace",
-     [](StepContext& c) {
-         const RunState& s = c.run.state;
-         if (s.RefreshCount % 10 == 0) {
-             c.run.panel.SetText("Label3", timecalc(s.ClockTicks));
-             DrawClockFace(c.run.panel, c.run.train.Clock, s.ClockTicks);
-         }
-     }},
-    {"SmoothMeters", [](StepContext& c) { SmoothMeters(c.run); }},
-    {"CompressorStep",
-     [](StepContext& c) {
-         SimContext sim = c.run.Sim();
-         CompressorStep(sim);
-     }},
-    {"TrackSounds", [](StepContext& c) { TrackSounds(c.run); }},
-    {"Announcements", [](StepContext& c) { Announcements(c.run); }},
-    {"PassingSources", [](StepContext& c) { PassingSources(c.run); }},
-    {"GradientSampling", [](StepContext& c) { GradientSampling(c.run); }},
-    {"GradientSections", [](StepContext& c) { GradientSections(c.run); }},
-    {"UpdateBlockAspects", [](StepContext& c) { UpdateBlockAspects(c.run); }},
-    {"ApplyFixedAspects", [](StepContext& c) { ApplyFixedAspects(c.run); }},
-    {"Tunnels", [](StepContext& c) { Tunnels(c.run); }},
-    {"ProcessSignals", [](StepContext& c) { ProcessSignals(c.run); }},
-    {"SuperviseCabSignal", [](StepContext& c) { SuperviseCabSignal(c.run); }},
-    {"RunAtsWarning", [](StepContext& c) { RunAtsWarning(c.run); }},
-    {"RunAtsPattern", [](StepContext& c) { RunAtsPattern(c.run); }},
-    {"SpeedLimits", [](StepContext& c) { SpeedLimits(c.run); }},
-    {"CheckSpeedPoints", [](StepContext& c) { CheckSpeedPoints(c.run); }},
-    {"Stations", [](StepContext& c) { Stations(c.run); }},
-    {"RunVigilanceDevice", [](StepContext& c) { RunVigilanceDevice(c.run); }},
-    {"StopAlert", [](StepContext& c) { StopAlert(c.run); }},
-    {"SignsAndTimeChecks", [](StepContext& c) { SignsAndTimeChecks(c.run); }},
-    {"RollingNoise", [](StepContext& c) { RollingNoise(c.run); }},
-    {"MotorSounds", [](StepContext& c) { MotorSounds(c.run); }},
-    {"DieselEngineSound", [](StepContext& c) { DieselEngineSound(c.run); }},
-    {"UpdateGearLamp", [](StepContext& c) { UpdateGearLamp(c.run); }},
-    {"StopLineMarker", [](StepContext& c) { StopLineMarker(c.run); }},
-    {"WindowCaption",
-     [](StepContext& c) {
-         std::string* caption = c.extras.windowCaption;
-         if (caption && *caption == c.initialCaption) *caption = c.run.line.LineName;
-     }},
-    {"UpdateValueWindow",
-     [](StepContext& c) {
-         const RunState& s = c.run.state;
-         if (!c.extras.valueWindow) return;
-         if (!s.ValueWindowCaption.empty()) c.extras.valueWindow->caption = s.ValueWindowCaption;
-         UpdateValueWindow(c.run, *c.extras.valueWindow);
-     }},
-    {"RunEventHook",
-     [](StepContext& c) { RunEventHook(c.run, c.extras.commentaryMode, c.extras.dataDir); }},
-    {"ScanJoystick",
-     [](StepContext& c) {
-         if (c.run.state.ControllerKind >= 1 && c.extras.scanJoystick) c.extras.scanJoystick();
-     }},
-    {"kanko_queue_play", [](StepContext& c) { kanko_queue_play(c.run); }},
-};
-
 // ---------------------------------------------------------------------------
 // One run
 
@@ -471,7 +388,6 @@ class BenchRun : public SchedulerClient {
     // the start-up's message when the run cannot be built.
     std::optional<std::string> Start() {
         if (!window_.FormCreate()) return window_.StartupError();
-        initialCaption_ = window_.Menu().WindowCaption;
         const MenuItem* commentary = window_.Menu().Find("D1");
         extras_.valueWindow = &window_.ValueWindow();
         extras_.windowCaption = &window_.Menu().WindowCaption;
@@ -547,15 +463,15 @@ class BenchRun : public SchedulerClient {
     // The refresh run step by step, timing one of them; a failing step ends
     // the refresh, as in the refresh itself.
     void SteppedRefresh() {
-        StepContext context{window_.Context(), extras_, initialCaption_};
+        const auto steps = RefreshSteps();
         try {
-            for (size_t i = 0; i < std::size(kRefreshSteps); ++i) {
+            for (size_t i = 0; i < steps.size(); ++i) {
                 if (i != step_) {
-                    kRefreshSteps[i].run(context);
+                    steps[i].run(window_.Context(), extras_);
                     continue;
                 }
                 const auto start = Clock::now();
-                kRefreshSteps[i].run(context);
+                steps[i].run(window_.Context(), extras_);
                 lastNs_ = NsSince(start);
                 measured_ = true;
             }
@@ -579,7 +495,6 @@ class BenchRun : public SchedulerClient {
     Measure measure_;
     size_t step_;
     RefreshExtras extras_;
-    std::string initialCaption_;
     int64_t nextInputMs_ = 0;
     int64_t lastNs_ = 0;
     bool measured_ = false;
@@ -735,9 +650,9 @@ BENCHMARK(BM_RefreshBig)
     ->Unit(benchmark::kNanosecond);
 
 [[maybe_unused]] const bool stepsRegistered = [] {
-    for (size_t i = 0; i < std::size(kRefreshSteps); ++i) {
+    for (size_t i = 0; i < RefreshSteps().size(); ++i) {
         benchmark::RegisterBenchmark(
-            (std::string("BM_RefreshStep/") + kRefreshSteps[i].name).c_str(),
+            (std::string("BM_RefreshStep/") + RefreshSteps()[i].name).c_str(),
             [i](benchmark::State& state) { PerEvent(state, BigRunData(), Measure::Step, i); })
             ->UseManualTime()
             ->Iterations(kRefreshesPerRun)

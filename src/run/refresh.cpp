@@ -20,66 +20,110 @@ namespace {
 
 constexpr const char* kInitialCaption = "Kelvaron";
 
-void RefreshSteps(RunContext& run, RefreshExtras& extras) {
-    RunState& s = run.state;
-    SimContext sim = run.Sim();
+using Extras = RefreshExtras;
 
-    ++s.RefreshCount;                    // 1
-    UpdateNeedles(run);                  // 2
-    MotionUpdate(sim);                   // 3
-    BrakeSqueal(run);                    // 4
-    DoorClosingAndDepartureSignal(run);  // 5
-    UpdatePanelLamps(run);
-    SlideTimetableCard(run);         // 6
-    SpeedLimitBlinking(run);         // 7
-    if (s.RefreshCount % 10 == 0) {  // 8
-        run.panel.SetText("Label3", timecalc(s.ClockTicks));
-        DrawClockFace(run.panel, run.train.Clock, s.ClockTicks);
-    }
-    SmoothMeters(run);    // 9
-    CompressorStep(sim);  // 10
-    TrackSounds(run);     // 11
-    Announcements(run);
-    PassingSources(run);
-    GradientSampling(run);  // 12
-    GradientSections(run);
-    UpdateBlockAspects(run);  // 13
-    ApplyFixedAspects(run);
-    Tunnels(run);
-    ProcessSignals(run);
-    SuperviseCabSignal(run);
-    RunAtsWarning(run);
-    RunAtsPattern(run);
-    SpeedLimits(run);  // 14
-    CheckSpeedPoints(run);
-    Stations(run);  // 15
-    RunVigilanceDevice(run);
-    StopAlert(run);
-    SignsAndTimeChecks(run);  // 16
-    RollingNoise(run);        // 17
-    MotorSounds(run);
-    DieselEngineSound(run);
-    UpdateGearLamp(run);  // 18
-    StopLineMarker(run);
-    if (extras.windowCaption && *extras.windowCaption == kInitialCaption) {  // 19
-        *extras.windowCaption = run.line.LineName;
-    }
-    if (extras.valueWindow) {  // 20
-        if (!s.ValueWindowCaption.empty()) extras.valueWindow->caption = s.ValueWindowCaption;
-        UpdateValueWindow(run, *extras.valueWindow);
-    }
-    RunEventHook(run, extras.commentaryMode, extras.dataDir);                 // 21
-    if (s.ControllerKind >= 1 && extras.scanJoystick) extras.scanJoystick();  // 22
-    kanko_queue_play(run);                                                    // 23
+void RunMotionUpdate(RunContext& run, Extras&) {
+    SimContext sim = run.Sim();
+    MotionUpdate(sim);
 }
 
+void RunCompressor(RunContext& run, Extras&) {
+    SimContext sim = run.Sim();
+    CompressorStep(sim);
+}
+
+// The clock read-out once a second, with the dial.
+void Clock(RunContext& run, Extras&) {
+    const RunState& s = run.state;
+    if (s.RefreshCount % 10 != 0) return;
+    run.panel.SetText("Label3", timecalc(s.ClockTicks));
+    DrawClockFace(run.panel, run.train.Clock, s.ClockTicks);
+}
+
+// Until the first refresh the window shows the program's name, then the line's.
+void WindowCaption(RunContext& run, Extras& extras) {
+    if (extras.windowCaption && *extras.windowCaption == kInitialCaption) {
+        *extras.windowCaption = run.line.LineName;
+    }
+}
+
+void ValueWindow(RunContext& run, Extras& extras) {
+    if (!extras.valueWindow) return;
+    const std::string& chunk = run.state.ValueWindowCaption;
+    if (!chunk.empty()) extras.valueWindow->caption = chunk;
+    UpdateValueWindow(run, *extras.valueWindow);
+}
+
+void EventHook(RunContext& run, Extras& extras) {
+    RunEventHook(run, extras.commentaryMode, extras.dataDir);
+}
+
+void JoystickPolling(RunContext& run, Extras& extras) {
+    if (run.state.ControllerKind >= 1 && extras.scanJoystick) extras.scanJoystick();
+}
+
+template <void (*Step)(RunContext&)>
+void Plain(RunContext& run, Extras&) {
+    Step(run);
+}
+
+void CountRefresh(RunContext& run, Extras&) {
+    ++run.state.RefreshCount;
+}
+
+constexpr RefreshStep kSteps[] = {
+    {"RefreshCount", CountRefresh},                                           // 1
+    {"UpdateNeedles", Plain<UpdateNeedles>},                                  // 2
+    {"MotionUpdate", RunMotionUpdate},                                        // 3
+    {"BrakeSqueal", Plain<BrakeSqueal>},                                      // 4
+    {"DoorClosingAndDepartureSignal", Plain<DoorClosingAndDepartureSignal>},  // 5
+    {"UpdatePanelLamps", Plain<UpdatePanelLamps>},
+    {"SlideTimetableCard", Plain<SlideTimetableCard>},  // 6
+    {"SpeedLimitBlinking", Plain<SpeedLimitBlinking>},  // 7
+    {"Clock", Clock},                                   // 8
+    {"SmoothMeters", Plain<SmoothMeters>},              // 9
+    {"CompressorStep", RunCompressor},                  // 10
+    {"TrackSounds", Plain<TrackSounds>},                // 11
+    {"Announcements", Plain<Announcements>},
+    {"PassingSources", Plain<PassingSources>},
+    {"GradientSampling", Plain<GradientSampling>},  // 12
+    {"GradientSections", Plain<GradientSections>},
+    {"UpdateBlockAspects", Plain<UpdateBlockAspects>},  // 13
+    {"ApplyFixedAspects", Plain<ApplyFixedAspects>},
+    {"Tunnels", Plain<Tunnels>},
+    {"ProcessSignals", Plain<ProcessSignals>},
+    {"SuperviseCabSignal", Plain<SuperviseCabSignal>},
+    {"RunAtsWarning", Plain<RunAtsWarning>},
+    {"RunAtsPattern", Plain<RunAtsPattern>},
+    {"SpeedLimits", Plain<SpeedLimits>},  // 14
+    {"CheckSpeedPoints", Plain<CheckSpeedPoints>},
+    {"Stations", Plain<Stations>},  // 15
+    {"RunVigilanceDevice", Plain<RunVigilanceDevice>},
+    {"StopAlert", Plain<StopAlert>},
+    {"SignsAndTimeChecks", Plain<SignsAndTimeChecks>},  // 16
+    {"RollingNoise", Plain<RollingNoise>},              // 17
+    {"MotorSounds", Plain<MotorSounds>},
+    {"DieselEngineSound", Plain<DieselEngineSound>},
+    {"UpdateGearLamp", Plain<UpdateGearLamp>},  // 18
+    {"StopLineMarker", Plain<StopLineMarker>},
+    {"WindowCaption", WindowCaption},               // 19
+    {"ValueWindow", ValueWindow},                   // 20
+    {"EventHook", EventHook},                       // 21
+    {"JoystickPolling", JoystickPolling},           // 22
+    {"kanko_queue_play", Plain<kanko_queue_play>},  // 23
+};
+
 }  // namespace
+
+std::span<const RefreshStep> RefreshSteps() {
+    return kSteps;
+}
 
 void Timer1Timer(RunContext& run, RefreshExtras& extras) {
     // The last resort: whatever still fails ends this refresh only, and is
     // reported so that nothing hides.
     try {
-        RefreshSteps(run, extras);
+        for (const RefreshStep& step : kSteps) step.run(run, extras);
     } catch (const std::exception& e) {
         if (extras.reportFault) extras.reportFault(e.what());
     } catch (...) {

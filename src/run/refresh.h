@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <span>
 #include <string>
 
 #include "run/run_context.h"
@@ -20,6 +21,15 @@ struct RefreshExtras {
     // Told, once per refresh that failed, what ended it.
     std::function<void(const std::string&)> reportFault;
 };
+
+// One step of the refresh, named after what it does.
+struct RefreshStep {
+    const char* name;
+    void (*run)(RunContext& run, RefreshExtras& extras);
+};
+
+// The refresh's steps in their fixed order.
+std::span<const RefreshStep> RefreshSteps();
 
 // The 100 ms refresh: brings the panel, sounds and track events up to date
 // with the run state, in a fixed order. A step that fails ends that refresh

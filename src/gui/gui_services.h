@@ -1,0 +1,19 @@
+#pragma once
+
+#include "platform/shell_opener.h"
+#include "shell/run_window.h"
+
+namespace kelvaron {
+
+struct SerialSettings;
+
+// What the windows of the desktop program use besides the run's own services.
+struct GuiServices {
+    PlatformServices run;
+    ShellOpener& shell;
+    // The serial port's line settings, edited by the Controller menu; null when
+    // the port has none to edit (tests).
+    SerialSettings* serialSettings = nullptr;
+};
+
+}  // namespace kelvaron

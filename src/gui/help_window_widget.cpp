@@ -1,0 +1,52 @@
+#include "gui/help_window_widget.h"
+
+#include <QtGui/QKeyEvent>
+#include <QtWidgets/QPlainTextEdit>
+
+#include "common/text_file.h"
+
+namespace kelvaron {
+
+bool ReadHelpText(const std::filesystem::path& file, HelpText& text, std::string* error) {
+    TextFile in;
+    if (!in.Open(file, error)) return false;
+    text.caption = in.ReadLine();
+    while (!in.Eof()) text.lines.push_back(in.ReadLine());
+    return true;
+}
+
+HelpWindowWidget::HelpWindowWidget(const KeyRoute& keys, QWidget* parent)
+    : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
+      keys_(keys),
+      memo_(new QPlainTextEdit(this)) {
+    setFixedSize(227, 331);
+    move(567, 341);
+    setWindowTitle("Help");
+    memo_->setGeometry(0, 0, 225, 329);
+    memo_->setReadOnly(true);
+    memo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    QFont font("Monospace");
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPixelSize(12);
+    memo_->setFont(font);
+    memo_->installEventFilter(this);
+}
+
+void HelpWindowWidget::ShowText(const HelpText& text) {
+    setWindowTitle(QString::fromStdString(text.caption));
+    for (const std::string& line : text.lines) {
+        memo_->appendPlainText(QString::fromStdString(line));
+    }
+    memo_->moveCursor(QTextCursor::Start);
+}
+
+bool HelpWindowWidget::eventFilter(QObject* watched, QEvent* event) {
+    // The text box still scrolls with the keys; being read-only it changes nothing.
+    if (watched == memo_ && event->type() == QEvent::KeyPress) {
+        keys_.Forward(*static_cast<QKeyEvent*>(event));
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace kelvaron

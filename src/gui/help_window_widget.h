@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QtWidgets/QWidget>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "gui/key_route.h"
+
+class QPlainTextEdit;
+
+namespace kelvaron {
+
+// The operating instructions file: its first line is the window caption, the
+// lines after it the text.
+struct HelpText {
+    std::string caption;
+    std::vector<std::string> lines;
+};
+
+// Reads the instructions; false, with the reason, when the file cannot be read.
+bool ReadHelpText(const std::filesystem::path& file, HelpText& text, std::string* error);
+
+// The help window: the instructions in a read-only text box. Keys typed into
+// it drive the train as they do in the run window.
+class HelpWindowWidget : public QWidget {
+  public:
+    explicit HelpWindowWidget(const KeyRoute& keys, QWidget* parent = nullptr);
+
+    void ShowText(const HelpText& text);
+    QPlainTextEdit& TextBox() { return *memo_; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    const KeyRoute& keys_;
+    QPlainTextEdit* memo_;
+};
+
+}  // namespace kelvaron

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "sim/scheduler.h"
+
+namespace kelvaron {
+
+// Lays the run's virtual time over the wall clock. Every tick and refresh that
+// the wall clock has reached runs when the pacer is advanced; after a stall
+// (a suspended machine, a slow disk) at most one second is caught up and the
+// rest is skipped, so the run never races through a long backlog.
+class RunPacer {
+  public:
+    static constexpr int64_t kMaxCatchUpMs = 1000;
+
+    explicit RunPacer(SchedulerClient& client) : client_(client) {}
+
+    // Runs every tick and refresh due by this wall time.
+    void Advance(int64_t wallMs);
+    // Runs what is due strictly before this wall time: input that arrives now
+    // then acts before a tick or refresh of the same moment.
+    void BeforeInput(int64_t wallMs);
+
+    // Both timers start (or resume) now.
+    void Start(int64_t wallMs);
+    // Both timers stop now.
+    void Pause(int64_t wallMs);
+    bool Running() const { return scheduler_.Running(); }
+
+    // Wall time of the next tick or refresh; empty while stopped.
+    std::optional<int64_t> NextDueWall() const;
+
+    // Virtual time reached so far.
+    int64_t Now() const { return scheduler_.Now(); }
+
+  private:
+    int64_t ToVirtual(int64_t wallMs);
+
+    SchedulerClient& client_;
+    Scheduler scheduler_;
+    int64_t offset_ = 0;  // wall minus virtual time
+    bool synced_ = false;
+};
+
+}  // namespace kelvaron

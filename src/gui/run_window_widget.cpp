@@ -1,0 +1,248 @@
+#include "gui/run_window_widget.h"
+
+#include <QtGui/QCloseEvent>
+#include <QtGui/QKeyEvent>
+#include <QtWidgets/QLayout>
+#include <QtWidgets/QMenuBar>
+#include <algorithm>
+
+#include "common/data_path.h"
+#include "gui/help_window_widget.h"
+#include "gui/serial_settings_dialog.h"
+#include "gui/value_window_widget.h"
+#include "gui/window_placement.h"
+
+namespace kelvaron {
+
+namespace {
+
+constexpr int64_t kPresenterPeriodMs = 33;
+constexpr int64_t kLongestSleepMs = 1000;
+
+}  // namespace
+
+RunWindowWidget::RunWindowWidget(GuiServices services, KeyRoute& keys,
+                                 ValueWindowWidget& valueWindow, HelpWindowWidget& helpWindow,
+                                 std::filesystem::path dataDir, std::string trainFile,
+                                 std::string lineFile)
+    : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                               Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      services_(services),
+      keys_(keys),
+      valueWindow_(valueWindow),
+      helpWindow_(helpWindow),
+      run_(services.run, std::move(dataDir), std::move(trainFile), std::move(lineFile)),
+      pacer_(*this),
+      view_(new CabView(run_.Panel(), this)) {
+    setWindowTitle(QString::fromStdString(run_.Menu().WindowCaption));
+    setCentralWidget(view_);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    menus_ = std::make_unique<MenuBarView>(*menuBar(),
+                                           [this](const std::string& name) { MenuCommand(name); });
+
+    elapsed_.start();
+    wallClock = [this] { return elapsed_.elapsed(); };
+    timer_.setTimerType(Qt::PreciseTimer);
+    timer_.setSingleShot(true);
+    QObject::connect(&timer_, &QTimer::timeout, [this] { Pump(); });
+
+    view_->onKey = [this](const QKeyEvent& event) { DriverKey(event); };
+    view_->onWheel = [this](int step) {
+        Input([&] {
+            if (step > 0)
+                run_.Input().WheelUp();
+            else
+                run_.Input().WheelDown();
+        });
+    };
+    view_->onBack = [this] { close(); };
+}
+
+RunWindowWidget::~RunWindowWidget() {
+    timer_.stop();
+    Detach();
+}
+
+void RunWindowWidget::Detach() {
+    if (!attached_) return;
+    attached_ = false;
+    keys_.target = nullptr;
+    valueWindow_.onClosed = nullptr;
+    SerialPort& serial = services_.run.serial;
+    serial.onReceived = nullptr;
+    serial.onOpened = nullptr;
+    serial.onClosed = nullptr;
+}
+
+bool RunWindowWidget::Build(const std::function<void(const std::string&)>& status) {
+    if (!run_.FormCreate(status)) return false;
+    built_ = true;
+    attached_ = true;
+
+    keys_.target = [this](const QKeyEvent& event) { DriverKey(event); };
+    valueWindow_.onClosed = [this] { run_.State().ValueWindowShown = false; };
+    SerialPort& serial = services_.run.serial;
+    serial.onReceived = [this](int count) {
+        Input([&] { run_.Input().SerialReceived(services_.run.serial, count); });
+    };
+    serial.onOpened = [this] { services_.run.messages.Show("Connect to controller."); };
+    serial.onClosed = [this] { services_.run.messages.Show("Disconnect from controller."); };
+
+    SyncWindows();
+    adjustSize();
+    CentreOnScreen(*this);
+    return true;
+}
+
+void RunWindowWidget::OnTick(int64_t) {
+    run_.MMTimer1Timer();
+}
+
+void RunWindowWidget::OnRefresh(int64_t) {
+    run_.Timer1Timer();
+    refreshed_ = true;
+}
+
+void RunWindowWidget::Pump() {
+    if (!built_ || closed_) return;
+    const int64_t now = wallClock();
+    refreshed_ = false;
+    pacer_.Advance(now);
+    if (run_.AppIdle(static_cast<uint32_t>(now))) ShowFrame();
+    if (refreshed_) {
+        SyncWindows();
+        view_->update();
+    }
+    ArmTimer();
+}
+
+void RunWindowWidget::ArmTimer() {
+    const auto due = pacer_.NextDueWall();
+    if (closed_ || !due) {
+        timer_.stop();
+        return;
+    }
+    const int64_t now = wallClock();
+    int64_t wake = *due;
+    // A new frame waiting for the presenter is drawn as soon as its 33 ms allow.
+    const RunState& s = run_.State();
+    if (s.DisplayedFrame != s.Frame && s.Frame >= 0 && s.VideoFrameCount >= 0) {
+        const int64_t since = static_cast<uint32_t>(static_cast<uint32_t>(now) - s.LastDrawTime);
+        wake = std::min(wake, now + std::max<int64_t>(0, kPresenterPeriodMs - since));
+    }
+    timer_.start(static_cast<int>(std::clamp<int64_t>(wake - now, 0, kLongestSleepMs)));
+}
+
+void RunWindowWidget::Input(const std::function<void()>& handler) {
+    if (!built_ || closed_) return;
+    refreshed_ = false;
+    pacer_.BeforeInput(wallClock());
+    handler();
+    SyncWindows();
+    view_->update();
+    ArmTimer();
+}
+
+void RunWindowWidget::DriverKey(const QKeyEvent& event) {
+    Input([&] {
+        InputDispatcher& input = run_.Input();
+        if (const int vk = VirtualKeyCode(event.key(), event.modifiers())) {
+            input.KeyDown(vk, ShiftOnly(event.modifiers()));
+        }
+        for (const QChar c : event.text()) {
+            if (c.unicode() < 0x80) input.TypedChar(static_cast<char>(c.unicode()));
+        }
+    });
+}
+
+void RunWindowWidget::MenuCommand(const std::string& name) {
+    if (name == "start1") {
+        Input([this] { StartOrPause(); });
+    } else if (name.starts_with("Sta")) {
+        Input([&] { run_.StationClick(name); });
+    } else if (name == "menu_d1") {
+        helpWindow_.show();
+        helpWindow_.raise();
+    } else if (name == "menu_d2") {
+        Input([this] {
+            if (run_.Redraw()) ShowFrame();
+        });
+    } else if (name == "S1") {
+        Input([this] { run_.S1Click(); });
+    } else if (name == "COM11" || name == "COM21" || name == "COM31") {
+        Input([&] { run_.ChooseController(name[3] - '1'); });
+    } else if (name == "debug1") {
+        Input([this] { run_.Menu().ToggleDebug(run_.Line().LineName); });
+    } else if (name == "TS1") {
+        EditSerialSettings();
+    } else if (name == "TS2") {
+        Input([this] { ToggleSerialPort(); });
+    }
+}
+
+void RunWindowWidget::StartOrPause() {
+    run_.start1Click();
+    const int64_t now = wallClock();
+    if (run_.Running())
+        pacer_.Start(now);
+    else
+        pacer_.Pause(now);
+}
+
+void RunWindowWidget::ToggleSerialPort() {
+    SerialPort& serial = services_.run.serial;
+    if (serial.IsOpen()) {
+        serial.Close();
+        return;
+    }
+    std::string error;
+    if (!serial.Open(&error)) services_.run.messages.Show(error);
+}
+
+void RunWindowWidget::EditSerialSettings() {
+    if (services_.serialSettings == nullptr) return;
+    SerialSettingsDialog dialog(*services_.serialSettings, this);
+    if (dialog.exec() == QDialog::Accepted) *services_.serialSettings = dialog.Settings();
+}
+
+void RunWindowWidget::ShowFrame() {
+    view_->ShowCabPicture(ToImage(run_.FrameBitmap()));
+}
+
+void RunWindowWidget::ShowStillPicture() {
+    const std::string& name = run_.Line().Staf[1];
+    if (name.empty()) return;
+    auto still = services_.run.pictures.Load(ResolveDataPath(run_.DataDir(), name),
+                                             PictureFormats::BitmapOrJpeg);
+    if (still) view_->ShowCabPicture(ToImage(*still));
+}
+
+void RunWindowWidget::SyncWindows() {
+    menus_->Sync(run_.Menu());
+    setWindowTitle(QString::fromStdString(run_.Menu().WindowCaption));
+    const bool shown = run_.State().ValueWindowShown;
+    if (shown) valueWindow_.ShowModel(run_.ValueWindow());
+    if (shown != valueWindow_.isVisible()) valueWindow_.setVisible(shown);
+}
+
+bool RunWindowWidget::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && built_ && !closed_ && !run_.Running()) {
+        ShowStillPicture();
+    }
+    return QMainWindow::event(event);
+}
+
+void RunWindowWidget::closeEvent(QCloseEvent* event) {
+    event->accept();
+    if (closed_ || !built_) return;
+    closed_ = true;
+    timer_.stop();
+    // Closing the run closes the serial port, whose message still belongs to it.
+    const bool deviceOk = run_.FormCloseQuery();
+    Detach();
+    valueWindow_.hide();
+    if (onClosed) onClosed(!deviceOk);
+}
+
+}  // namespace kelvaron

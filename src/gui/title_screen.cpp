@@ -1,0 +1,196 @@
+#include "gui/title_screen.h"
+
+#include <QtCore/QRandomGenerator>
+#include <QtGui/QCloseEvent>
+#include <QtWidgets/QApplication>
+#include <QtWidgets/QLabel>
+#include <QtWidgets/QPushButton>
+
+#include "common/data_path.h"
+#include "gui/movie_view.h"
+#include "gui/panel_painter.h"
+#include "gui/run_window_widget.h"
+#include "gui/window_placement.h"
+
+namespace kelvaron {
+
+namespace {
+
+struct ButtonPlace {
+    const char* text;
+    QRect place;
+};
+constexpr std::array<ButtonPlace, 4> kButtons{{
+    {"Express", QRect(419, 360, 200, 38)},
+    {"Local", QRect(418, 404, 200, 38)},
+    {"Help", QRect(11, 429, 50, 19)},
+    {"Quit", QRect(11, 453, 50, 19)},
+}};
+
+constexpr const char* kButtonStyle =
+    "QPushButton { color: white; background: rgba(0, 0, 0, 150); border: 1px solid "
+    "rgba(255, 255, 255, 180); font-weight: bold; }"
+    "QPushButton:hover { background: rgba(40, 80, 160, 200); }";
+
+}  // namespace
+
+TitleScreen::TitleScreen(GuiServices services, VideoReader& movieReader, KeyRoute& keys,
+                         ValueWindowWidget& valueWindow, HelpWindowWidget& helpWindow,
+                         std::filesystem::path dataDir)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
+      services_(services),
+      keys_(keys),
+      valueWindow_(valueWindow),
+      helpWindow_(helpWindow),
+      dataDir_(std::move(dataDir)),
+      picture_(new QLabel(this)),
+      movie_(new MovieView(movieReader, this)),
+      loading_(new QLabel("Loading...", this)),
+      status_(new QLabel(this)) {
+    setWindowTitle(QCoreApplication::applicationName());
+    setAutoFillBackground(true);
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+
+    picture_->setGeometry(0, 0, kWidth, kHeight);
+    picture_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    for (size_t i = 0; i < buttons_.size(); ++i) {
+        auto* button = new QPushButton(kButtons[i].text, this);
+        button->setGeometry(kButtons[i].place);
+        button->setStyleSheet(kButtonStyle);
+        button->setFocusPolicy(Qt::NoFocus);
+        buttons_[i] = button;
+    }
+    QObject::connect(buttons_[0], &QPushButton::clicked,
+                     [this] { ChooseRun(*::kelvaron::ChooseRun("express")); });
+    QObject::connect(buttons_[1], &QPushButton::clicked,
+                     [this] { ChooseRun(*::kelvaron::ChooseRun("local")); });
+    QObject::connect(buttons_[2], &QPushButton::clicked, [this] { HelpClick(); });
+    QObject::connect(buttons_[3], &QPushButton::clicked, [this] { close(); });
+
+    loading_->setGeometry(257, 231, 100, 20);
+    loading_->setAlignment(Qt::AlignCenter);
+    loading_->setStyleSheet("color: white; background: rgb(40, 40, 40);");
+    loading_->hide();
+    status_->setGeometry(0, kHeight, kWidth, kStatusHeight);
+    status_->setStyleSheet("color: white;");
+
+    movie_->move(0, 0);
+    movie_->onClick = [this] { SkipMovie(); };
+    timer_.setInterval(100);
+    QObject::connect(&timer_, &QTimer::timeout, [this] { TimerTick(); });
+}
+
+TitleScreen::~TitleScreen() = default;
+
+void TitleScreen::Open() {
+    setFixedSize(MovieView::kWidth, MovieView::kHeight);
+    const std::filesystem::path movie = ResolveDataPath(dataDir_, "move\\opening.avi");
+    const bool movieExists = std::filesystem::is_regular_file(movie);
+    sequence_ = TitleSequence(movieExists);
+    if (movieExists) {
+        movie_->SetFileName(movie);
+        if (movie_->Open()) {
+            movie_->Play();
+        } else {
+            services_.run.messages.Show("オープニングムービーを開けません");
+        }
+    }
+    ApplySequence();
+    timer_.start();
+
+    const int k = QRandomGenerator::global()->bounded(6);
+    const std::string name = "image\\title\\0" + std::to_string(k + 1) + ".jpg";
+    auto title =
+        services_.run.pictures.Load(ResolveDataPath(dataDir_, name), PictureFormats::BitmapOrJpeg);
+    if (title) {
+        picture_->setPixmap(QPixmap::fromImage(ToImage(*title)));
+    } else {
+        services_.run.messages.Show("Cannot open the title picture " + name);
+    }
+    CentreOnScreen(*this);
+}
+
+void TitleScreen::TimerTick() {
+    if (sequence_.Tick()) SkipMovie();
+    ApplySequence();
+}
+
+void TitleScreen::SkipMovie() {
+    if (!movie_->isVisible()) return;
+    sequence_.Skip();
+    if (!movie_->FileName().empty()) {
+        movie_->Stop();
+        movie_->Close();
+    }
+    movie_->hide();
+    setFixedSize(kWidth, kHeight);
+    // Grown about its middle, so that it stays centred.
+    move(x() - (kWidth - MovieView::kWidth) / 2, y() - (kHeight - MovieView::kHeight) / 2);
+    ApplySequence();
+}
+
+void TitleScreen::HelpClick() {
+    services_.shell.Open(ResolveDataPath(dataDir_, "readme.html"));
+}
+
+void TitleScreen::ApplySequence() {
+    if (!sequence_.TimerEnabled()) timer_.stop();
+    movie_->setVisible(sequence_.MovieShown());
+    for (size_t i = 0; i < buttons_.size(); ++i) {
+        buttons_[i]->setVisible(sequence_.ButtonShown(static_cast<TitleButton>(i)));
+    }
+}
+
+void TitleScreen::SetClientHeight(int height) {
+    setFixedSize(width(), height);
+}
+
+void TitleScreen::ChooseRun(const RunChoice& choice) {
+    sequence_.Stop();
+    ApplySequence();
+    loading_->show();
+    loading_->raise();
+    loading_->repaint();
+
+    SetClientHeight(kHeight + kStatusHeight);
+    const auto status = [this](const std::string& text) {
+        status_->setText(QString::fromStdString(text));
+        status_->repaint();
+    };
+    status("Formを作成しています");
+
+    run_ = std::make_unique<RunWindowWidget>(services_, keys_, valueWindow_, helpWindow_, dataDir_,
+                                             choice.trainFile, choice.lineFile);
+    if (!run_->Build(status)) {
+        if (onFatal) onFatal(1);
+        return;
+    }
+    run_->onClosed = [this](bool soundDeviceLost) { RunClosed(soundDeviceLost); };
+    hide();
+    run_->show();
+    run_->activateWindow();
+    run_->View().setFocus();
+}
+
+void TitleScreen::RunClosed(bool soundDeviceLost) {
+    if (soundDeviceLost) {
+        if (onFatal) onFatal(1);
+        return;
+    }
+    // The window is still in its close handler: it goes once that is over.
+    run_.release()->deleteLater();
+    loading_->hide();
+    status_->clear();
+    SetClientHeight(kHeight);
+    show();
+}
+
+void TitleScreen::closeEvent(QCloseEvent* event) {
+    event->accept();
+    run_.reset();
+    QCoreApplication::quit();
+}
+
+}  // namespace kelvaron

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QtCore/QTimer>
+#include <QtWidgets/QWidget>
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+#include "gui/gui_services.h"
+#include "gui/key_route.h"
+#include "gui/title_sequence.h"
+#include "shell/run_selection.h"
+
+class QLabel;
+class QPushButton;
+
+namespace kelvaron {
+
+class HelpWindowWidget;
+class MovieView;
+class RunWindowWidget;
+class ValueWindowWidget;
+
+// The title screen, the program's main window: the opening movie, a title
+// picture with the run buttons, and the status line while a run is built.
+// It hides while a run window is open and comes back when that closes.
+class TitleScreen : public QWidget {
+  public:
+    static constexpr int kWidth = 640;
+    static constexpr int kHeight = 480;
+    static constexpr int kStatusHeight = 18;
+
+    TitleScreen(GuiServices services, VideoReader& movieReader, KeyRoute& keys,
+                ValueWindowWidget& valueWindow, HelpWindowWidget& helpWindow,
+                std::filesystem::path dataDir);
+    ~TitleScreen() override;
+
+    // The title screen's start: the movie begins (when there is one) and a
+    // title picture is chosen.
+    void Open();
+
+    // A run button: builds the run and shows its window.
+    void ChooseRun(const RunChoice& choice);
+    RunWindowWidget* CurrentRun() const { return run_.get(); }
+
+    const TitleSequence& Sequence() const { return sequence_; }
+    // One tick of the 100 ms timer.
+    void TimerTick();
+    // A click on the movie.
+    void SkipMovie();
+    // The help button: the manual opens in the desktop's browser.
+    void HelpClick();
+
+    // The program must end with this exit code (start-up failed, or the sound
+    // device was lost).
+    std::function<void(int code)> onFatal;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void ApplySequence();
+    void RunClosed(bool soundDeviceLost);
+    void SetClientHeight(int height);
+
+    GuiServices services_;
+    KeyRoute& keys_;
+    ValueWindowWidget& valueWindow_;
+    HelpWindowWidget& helpWindow_;
+    std::filesystem::path dataDir_;
+    TitleSequence sequence_{false};
+    QTimer timer_;
+
+    QLabel* picture_;
+    MovieView* movie_;
+    std::array<QPushButton*, 4> buttons_{};
+    QLabel* loading_;
+    QLabel* status_;
+    std::unique_ptr<RunWindowWidget> run_;
+};
+
+}  // namespace kelvaron

@@ -1,0 +1,247 @@
+#include "platform/openal/openal_mixer.h"
+
+#include <AL/al.h>
+#include <AL/alc.h>
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace kelvaron {
+
+namespace {
+
+ALCdevice* Device(void* p) {
+    return static_cast<ALCdevice*>(p);
+}
+ALCcontext* Context(void* p) {
+    return static_cast<ALCcontext*>(p);
+}
+
+struct MonoSamples {
+    std::vector<int16_t> samples;
+    int32_t rate = 0;
+};
+
+// The whole sound mixed down to one channel. Anything that is not a readable
+// WAVE file gives no samples.
+MonoSamples ReadWave(const std::filesystem::path& file) {
+    SF_INFO info{};
+    SNDFILE* sf = sf_open(file.c_str(), SFM_READ, &info);
+    if (sf == nullptr) return {};
+    const int major = info.format & SF_FORMAT_TYPEMASK;
+    constexpr int kBufferSamples = 4096;
+    if ((major != SF_FORMAT_WAV && major != SF_FORMAT_WAVEX) || info.samplerate <= 0 ||
+        info.channels <= 0 || info.channels > kBufferSamples) {
+        sf_close(sf);
+        return {};
+    }
+    MonoSamples out;
+    out.rate = info.samplerate;
+    std::vector<float> buffer(kBufferSamples);
+    const sf_count_t framesPerRead = kBufferSamples / info.channels;
+    // The frame count in the header is not trusted: decoding stops where the data does.
+    for (;;) {
+        const sf_count_t got = sf_readf_float(sf, buffer.data(), framesPerRead);
+        if (got <= 0) break;
+        for (sf_count_t f = 0; f < got; ++f) {
+            float sum = 0;
+            for (int c = 0; c < info.channels; ++c) sum += buffer[f * info.channels + c];
+            const float mono = std::clamp(sum / static_cast<float>(info.channels), -1.0f, 1.0f);
+            out.samples.push_back(static_cast<int16_t>(std::lrint(mono * 32767.0f)));
+        }
+    }
+    sf_close(sf);
+    return out;
+}
+
+}  // namespace
+
+OpenAlMixer::OpenAlMixer() {
+    OpenDevice();
+}
+
+OpenAlMixer::~OpenAlMixer() {
+    CloseDevice();
+}
+
+bool OpenAlMixer::OpenDevice() {
+    ALCdevice* device = alcOpenDevice(nullptr);
+    if (device == nullptr) return false;
+    const ALCint attributes[] = {ALC_MONO_SOURCES, kChannelCount, ALC_STEREO_SOURCES, 0, 0};
+    ALCcontext* context = alcCreateContext(device, attributes);
+    if (context == nullptr || alcMakeContextCurrent(context) != ALC_TRUE) {
+        if (context != nullptr) alcDestroyContext(context);
+        alcCloseDevice(device);
+        return false;
+    }
+    device_ = device;
+    context_ = context;
+    alGetError();
+    // A device that offers fewer sources leaves the highest channels silent.
+    for (Channel& ch : channels_) {
+        ALuint source = 0;
+        alGenSources(1, &source);
+        if (alGetError() != AL_NO_ERROR) break;
+        // Channels are not placed in space: every sound plays at the listener.
+        alSourcei(source, AL_SOURCE_RELATIVE, AL_TRUE);
+        alSource3f(source, AL_POSITION, 0, 0, 0);
+        alSourcef(source, AL_ROLLOFF_FACTOR, 0);
+        ch.source = source;
+    }
+    return true;
+}
+
+void OpenAlMixer::CloseDevice() {
+    if (context_ != nullptr) {
+        for (Channel& ch : channels_) {
+            if (ch.source != 0) {
+                alSourceStop(ch.source);
+                alDeleteSources(1, &ch.source);
+            }
+        }
+        for (Sound& sound : sounds_) {
+            if (sound.buffer != 0) alDeleteBuffers(1, &sound.buffer);
+        }
+        alcMakeContextCurrent(nullptr);
+        alcDestroyContext(Context(context_));
+    }
+    if (device_ != nullptr) alcCloseDevice(Device(device_));
+    device_ = nullptr;
+    context_ = nullptr;
+    // Buffers belong to the device: sounds made on it are silent from now on.
+    for (Sound& sound : sounds_) sound.buffer = 0;
+    channels_.fill(Channel{});
+}
+
+SoundId OpenAlMixer::CreateSound(const std::filesystem::path& file) {
+    Sound sound;
+    if (HasDevice()) {
+        const MonoSamples wave = ReadWave(file);
+        constexpr size_t kMaxBytes = static_cast<size_t>(std::numeric_limits<ALsizei>::max());
+        if (!wave.samples.empty() && wave.samples.size() * sizeof(int16_t) <= kMaxBytes) {
+            alGetError();
+            ALuint buffer = 0;
+            alGenBuffers(1, &buffer);
+            if (alGetError() == AL_NO_ERROR) {
+                alBufferData(buffer, AL_FORMAT_MONO16, wave.samples.data(),
+                             static_cast<ALsizei>(wave.samples.size() * sizeof(int16_t)),
+                             wave.rate);
+                if (alGetError() == AL_NO_ERROR) {
+                    sound = Sound{buffer, wave.rate};
+                } else {
+                    alDeleteBuffers(1, &buffer);
+                }
+            }
+        }
+    }
+    sounds_.push_back(sound);
+    return static_cast<SoundId>(sounds_.size() - 1);
+}
+
+void OpenAlMixer::FreeSound(SoundId sound) {
+    if (sound < 0 || static_cast<size_t>(sound) >= sounds_.size()) return;
+    Sound& s = sounds_[static_cast<size_t>(sound)];
+    // A buffer cannot be deleted while a source holds it.
+    for (Channel& ch : channels_) {
+        if (ch.sound != sound) continue;
+        if (ch.source != 0) {
+            alSourceStop(ch.source);
+            alSourcei(ch.source, AL_BUFFER, 0);
+        }
+        ch.sound = kNoSound;
+    }
+    if (s.buffer != 0) alDeleteBuffers(1, &s.buffer);
+    s = Sound{};
+}
+
+bool OpenAlMixer::Bind(int channel, SoundId sound) {
+    if (!Exists(channel)) return false;
+    Channel& ch = channels_[static_cast<size_t>(channel)];
+    const bool known = sound >= 0 && static_cast<size_t>(sound) < sounds_.size();
+    ch.sound = known ? sound : kNoSound;
+    if (ch.source != 0) {
+        alSourceStop(ch.source);
+        const ALuint buffer = known ? sounds_[static_cast<size_t>(sound)].buffer : 0;
+        alSourcei(ch.source, AL_BUFFER, static_cast<ALint>(buffer));
+        alSourcef(ch.source, AL_PITCH, 1.0f);
+    }
+    return true;
+}
+
+bool OpenAlMixer::Audible(const Channel& ch) const {
+    return ch.source != 0 && ch.sound != kNoSound &&
+           sounds_[static_cast<size_t>(ch.sound)].buffer != 0;
+}
+
+void OpenAlMixer::Stop(int channel) {
+    if (!Exists(channel)) return;
+    const Channel& ch = channels_[static_cast<size_t>(channel)];
+    if (ch.source != 0) alSourceStop(ch.source);
+}
+
+void OpenAlMixer::Start(int channel, bool looped) {
+    if (!Exists(channel)) return;
+    const Channel& ch = channels_[static_cast<size_t>(channel)];
+    if (!Audible(ch)) return;
+    alSourcei(ch.source, AL_LOOPING, looped ? AL_TRUE : AL_FALSE);
+    // Stopped first so that a sound already playing starts again from its beginning.
+    alSourceStop(ch.source);
+    alSourcePlay(ch.source);
+}
+
+void OpenAlMixer::Play(int channel) {
+    Start(channel, false);
+}
+
+void OpenAlMixer::PlayLooped(int channel) {
+    Start(channel, true);
+}
+
+bool OpenAlMixer::IsPlaying(int channel) const {
+    if (!Exists(channel)) return false;
+    const Channel& ch = channels_[static_cast<size_t>(channel)];
+    if (!Audible(ch)) return false;
+    ALint state = AL_STOPPED;
+    alGetSourcei(ch.source, AL_SOURCE_STATE, &state);
+    return state == AL_PLAYING;
+}
+
+bool OpenAlMixer::SetVolume(int channel, int32_t hundredthsDb) {
+    if (!Exists(channel) || hundredthsDb > 0) return false;
+    Channel& ch = channels_[static_cast<size_t>(channel)];
+    ch.volume = hundredthsDb;
+    if (ch.source != 0) {
+        const double gain = std::pow(10.0, static_cast<double>(hundredthsDb) / 2000.0);
+        alSourcef(ch.source, AL_GAIN, static_cast<ALfloat>(gain));
+    }
+    return true;
+}
+
+int32_t OpenAlMixer::Volume(int channel) const {
+    return Exists(channel) ? channels_[static_cast<size_t>(channel)].volume : 0;
+}
+
+bool OpenAlMixer::SetFrequencyRatio(int channel, long double ratio) {
+    if (!Exists(channel) || !std::isfinite(ratio) || ratio <= 0) return false;
+    const Channel& ch = channels_[static_cast<size_t>(channel)];
+    if (!Audible(ch)) return true;
+    // The playback rate is a whole number of Hz, at least 1.
+    const long double rate = sounds_[static_cast<size_t>(ch.sound)].rate;
+    const long double hz = std::clamp(std::trunc(rate * ratio), 1.0L, 1.0e9L);
+    alSourcef(ch.source, AL_PITCH, static_cast<ALfloat>(hz / rate));
+    return true;
+}
+
+void OpenAlMixer::SetPrimaryFormat(int, int, int) {
+    // The output format is the device's own: OpenAL converts every sound to it,
+    // so asking for a coarser one would only lower the quality.
+}
+
+bool OpenAlMixer::Reinitialise() {
+    CloseDevice();
+    return OpenDevice();
+}
+
+}  // namespace kelvaron

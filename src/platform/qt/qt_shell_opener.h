@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/shell_opener.h"
+
+namespace kelvaron {
+
+// Opens a document with the desktop's default application.
+class QtShellOpener : public ShellOpener {
+  public:
+    void Open(const std::filesystem::path& document) override;
+};
+
+}  // namespace kelvaron

@@ -1,0 +1,112 @@
+#include <SDL.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QtCore/QCoreApplication>
+#include <QtCore/QElapsedTimer>
+#include <cstdlib>
+#include <cstring>
+
+#include "gui_test_app.h"
+#include "platform/qt/qt_serial_port.h"
+#include "platform/qt/qt_settings_store.h"
+#include "platform/sdl/sdl_joystick.h"
+#include "test_support.h"
+
+namespace kelvaron {
+namespace {
+
+TEST(SdlJoystickTest, ReadsTheFirstDeviceAndZeroWithoutOne) {
+    SdlJoystick joystick;
+    JoystickState none = joystick.Poll();
+    EXPECT_EQ(none.x, 0);
+    EXPECT_EQ(none.y, 0);
+    EXPECT_EQ(none.buttons, 0);
+
+    const int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 2, 18, 0);
+    ASSERT_GE(index, 0) << SDL_GetError();
+    SDL_Joystick* device = SDL_JoystickOpen(index);
+    ASSERT_NE(device, nullptr);
+    SDL_JoystickSetVirtualAxis(device, 0, -32768);
+    SDL_JoystickSetVirtualAxis(device, 1, 7000);
+    SDL_JoystickSetVirtualButton(device, 0, SDL_PRESSED);
+    SDL_JoystickSetVirtualButton(device, 15, SDL_PRESSED);
+    SDL_JoystickSetVirtualButton(device, 16, SDL_PRESSED);  // beyond the 16 read
+    const JoystickState held = joystick.Poll();
+    EXPECT_EQ(held.x, -32768);  // raw: the dead zone is the reader's business
+    EXPECT_EQ(held.y, 7000);
+    EXPECT_EQ(held.buttons, 0x8001);
+
+    SDL_JoystickClose(device);
+    SDL_JoystickDetachVirtual(index);
+    const JoystickState gone = joystick.Poll();
+    EXPECT_EQ(gone.x, 0);
+    EXPECT_EQ(gone.buttons, 0);
+}
+
+// Runs the event loop until `done` or two seconds have passed.
+template <class Done>
+bool WaitFor(Done done) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+TEST(QtSerialPortTest, DeliversReceivedChunksAndReportsOpenAndClose) {
+    test::GuiApp();
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+
+    QtSerialPort port;
+    EXPECT_EQ(port.settings.portName, "/dev/ttyS0");
+    EXPECT_EQ(port.settings.baudRate, 19200);
+    port.settings.portName = ptsname(master);
+    int opened = 0, closed = 0, received = 0;
+    port.onOpened = [&] { ++opened; };
+    port.onClosed = [&] { ++closed; };
+    port.onReceived = [&](int count) { received += count; };
+
+    std::string error;
+    ASSERT_TRUE(port.Open(&error)) << error;
+    EXPECT_TRUE(port.IsOpen());
+    EXPECT_EQ(opened, 1);
+    ASSERT_EQ(write(master, "P1ABC", 5), 5);
+    ASSERT_TRUE(WaitFor([&] { return received >= 5; }));
+    EXPECT_EQ(port.Read(3), "P1A");
+    EXPECT_EQ(port.Read(10), "BC");
+
+    port.Close();
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(closed, 1);
+    port.Close();  // closing a closed port reports nothing
+    EXPECT_EQ(closed, 1);
+    close(master);
+
+    port.settings.portName = "/dev/kelvaron-no-such-port";
+    EXPECT_FALSE(port.Open(&error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(opened, 1);
+}
+
+TEST(QtSettingsStoreTest, ReadsIntegersOfTheUsersControllerSettings) {
+    // The store's folder is fixed when settings are first used in the process.
+    const auto home = test::MakeTempDir();
+    setenv("XDG_CONFIG_HOME", home.c_str(), 1);
+    test::WriteFile(home / "Kelvaron" / "dgcontroller.conf", "[General]\nP0=12\nB3=-40\nEB=abc\n");
+    test::GuiApp();
+    QtSettingsStore store;
+    ASSERT_TRUE(store.OpenKey());
+    EXPECT_EQ(store.ReadInt("P0"), 12);
+    EXPECT_EQ(store.ReadInt("B3"), -40);
+    EXPECT_EQ(store.ReadInt("EB"), std::nullopt);  // not a number
+    EXPECT_EQ(store.ReadInt("P5"), std::nullopt);  // missing
+}
+
+}  // namespace
+}  // namespace kelvaron

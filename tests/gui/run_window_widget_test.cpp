@@ -1,0 +1,208 @@
+#include "gui/run_window_widget.h"
+
+#include <gtest/gtest.h>
+
+#include <QtGui/QAction>
+#include <QtGui/QKeyEvent>
+#include <QtGui/QWheelEvent>
+#include <QtWidgets/QMenu>
+#include <QtWidgets/QPlainTextEdit>
+
+#include "gui/help_window_widget.h"
+#include "gui/value_window_widget.h"
+#include "gui_test_app.h"
+#include "platform/headless/fake_video_reader.h"
+#include "platform/headless/memory_settings_store.h"
+#include "platform/headless/recording_shell_opener.h"
+#include "platform/headless/scripted_joystick.h"
+#include "platform/headless/scripted_serial_port.h"
+#include "platform/headless/stderr_message_box.h"
+#include "platform/headless/virtual_mixer.h"
+#include "platform/qt/qt_picture_loader.h"
+#include "test_support.h"
+
+namespace kelvaron {
+namespace {
+
+// The run window on the fixture train and line, with a video of plain frames
+// (frame n is the colour n) and a wall clock the test moves by hand.
+class RunWindowWidgetTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        video.frameCountWhenOpen = 6000;
+        messages.echo = false;
+        window = std::make_unique<RunWindowWidget>(
+            GuiServices{
+                PlatformServices{mixer, video, pictures, joystick, serial, settings, messages},
+                shell},
+            keys, values, help, test::FixtureDir() / "fixtures", "train_electric.dat",
+            "line_basic.dat");
+        window->wallClock = [this] { return wallMs; };
+        ASSERT_TRUE(window->Build({})) << (messages.shown.empty() ? "" : messages.shown[0]);
+    }
+
+    void Key(QWidget& to, Qt::Key key, const QString& text,
+             Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+        QCoreApplication::sendEvent(&to, &press);
+    }
+
+    QApplication& app = test::GuiApp();  // before the first widget
+    VirtualMixer mixer;
+    FakeVideoReader video;
+    QtPictureLoader pictures;
+    ScriptedJoystick joystick;
+    ScriptedSerialPort serial;
+    MemorySettingsStore settings;
+    StderrMessageBox messages;
+    RecordingShellOpener shell;
+    KeyRoute keys;
+    ValueWindowWidget values{keys};
+    HelpWindowWidget help{keys};
+    int64_t wallMs = 0;
+    std::unique_ptr<RunWindowWidget> window;
+};
+
+QRgb Rgb(const QImage& image, int x, int y) {
+    return image.pixel(x, y) & 0xFFFFFF;
+}
+
+// The first pixel of a picture that is not its transparent colour.
+std::pair<int, int> LitPixel(const Picture& picture) {
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x)
+            if (picture.At(x, y) != picture.TransparentColour()) return {x, y};
+    return {-1, -1};
+}
+
+TEST_F(RunWindowWidgetTest, DrawsTheCabViewAndThePanelAsTheModelSays) {
+    window->MenuCommand("menu_d2");  // redraw: frame 30, the start position
+    const QImage shot = window->View().grab().toImage();
+    ASSERT_EQ(shot.size(), QSize(640, 440));
+    EXPECT_EQ(Rgb(shot, 100, 100), 30u);  // frame 30 is the colour 0x00001E
+
+    // Lamp_Air is opaque and shown: its lit pixel is where the panel puts it.
+    const PanelControl* air = window->Run().Panel().Find("Lamp_Air");
+    ASSERT_TRUE(air && air->visible && air->picture);
+    const auto [ax, ay] = LitPixel(*air->picture);
+    EXPECT_EQ(Rgb(shot, air->left + ax, air->top + ay), air->picture->At(ax, ay) & 0xFFFFFF);
+    // Lamp_Atsp1 is hidden at the start: none of its colour shows.
+    const PanelControl* atsp = window->Run().Panel().Find("Lamp_Atsp1");
+    ASSERT_TRUE(atsp && !atsp->visible && atsp->picture);
+    const auto [px, py] = LitPixel(*atsp->picture);
+    EXPECT_NE(Rgb(shot, atsp->left + px, atsp->top + py), atsp->picture->At(px, py) & 0xFFFFFF);
+}
+
+TEST_F(RunWindowWidgetTest, TypedKeysReachTheRunOnlyOnceItIsStarted) {
+    RunState& s = window->Run().State();
+    Key(window->View(), Qt::Key_Z, "z");
+    EXPECT_EQ(s.PowerNotch, 0);  // locked until Start
+    window->MenuCommand("start1");
+    Key(window->View(), Qt::Key_Z, "z");
+    EXPECT_EQ(s.PowerNotch, 1);
+    // Upper case does nothing; the help window's text box forwards like the cab.
+    Key(window->View(), Qt::Key_Z, "Z", Qt::ShiftModifier);
+    EXPECT_EQ(s.PowerNotch, 1);
+    Key(help.TextBox(), Qt::Key_Z, "z");
+    EXPECT_EQ(s.PowerNotch, 2);
+    EXPECT_TRUE(help.TextBox().toPlainText().isEmpty());
+}
+
+TEST_F(RunWindowWidgetTest, TheWheelMovesTheHandleOneStepANotchEvenBeforeStart) {
+    const auto wheel = [&](int delta) {
+        QWheelEvent event(QPointF(100, 100), QPointF(100, 100), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(&window->View(), &event);
+    };
+    RunState& s = window->Run().State();
+    ASSERT_EQ(s.BrakeNotch, -8);  // EB at the start
+    wheel(-240);                  // one notch toward the player: one step off EB
+    EXPECT_EQ(s.BrakeNotch, -7);
+    wheel(120);  // away from the player: back to EB
+    EXPECT_EQ(s.BrakeNotch, -8);
+}
+
+TEST_F(RunWindowWidgetTest, F5ShowsTheValueWindowAndItsCloseBoxHidesIt) {
+    Key(window->View(), Qt::Key_F5, "");
+    EXPECT_TRUE(window->Run().State().ValueWindowShown);
+    EXPECT_TRUE(values.isVisible());
+    values.close();
+    EXPECT_FALSE(window->Run().State().ValueWindowShown);
+    // F5 in the value window itself shows it again through the run window.
+    Key(values, Qt::Key_F5, "");
+    EXPECT_TRUE(values.isVisible());
+    EXPECT_EQ(values.windowTitle(), "Value Display");
+}
+
+TEST_F(RunWindowWidgetTest, TheWallClockDrivesTicksAndRefreshes) {
+    RunState& s = window->Run().State();
+    const int32_t clock = s.ClockTicks;
+    window->Pump();
+    EXPECT_EQ(s.ClockTicks, clock);  // nothing runs before Start
+    window->MenuCommand("start1");
+    wallMs = 1000;
+    window->Pump();
+    // One clock unit per 33 ms tick: 30 ticks in the first second.
+    EXPECT_EQ(s.ClockTicks, clock + 30);
+    // A refresh has replaced the first caption with the line's name.
+    EXPECT_EQ(window->windowTitle().toStdString(), window->Run().Line().LineName);
+    window->MenuCommand("start1");  // pause
+    wallMs = 3000;
+    window->Pump();
+    EXPECT_EQ(s.ClockTicks, clock + 30);
+}
+
+TEST_F(RunWindowWidgetTest, TheMenuBarShowsTheModelAndFollowsItsChanges) {
+    MenuBarView& menus = window->Menus();
+    // Captions from the labels file replace the designed ones.
+    ASSERT_TRUE(menus.Action("start1"));
+    EXPECT_EQ(menus.Action("start1")->text(), "運転開始(&S)");
+    EXPECT_EQ(menus.Action("GoTo1")->text(), "駅へ移動(&M)");
+    EXPECT_EQ(menus.Action("menu_d1")->text(), "操作説明(&H)");
+    EXPECT_FALSE(menus.Action("D1")->isEnabled());
+    ASSERT_TRUE(menus.Action("Sta0"));
+    EXPECT_EQ(menus.Action("Sta0")->text().toStdString(), window->Run().Line().Station[0].Name);
+
+    menus.Action("start1")->trigger();
+    EXPECT_EQ(menus.Action("start1")->text(), "一時停止(&S)");
+    menus.Action("COM21")->trigger();
+    EXPECT_TRUE(menus.Action("COM21")->isChecked());
+    EXPECT_FALSE(menus.Action("COM11")->isChecked());
+    EXPECT_EQ(window->Run().State().ControllerKind, 1);
+}
+
+TEST_F(RunWindowWidgetTest, ClosingEndsTheRunAndStopsTheKeyRoute) {
+    bool closed = false, lost = true;
+    window->onClosed = [&](bool soundDeviceLost) {
+        closed = true;
+        lost = soundDeviceLost;
+    };
+    window->show();
+    window->close();
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(lost);
+    EXPECT_FALSE(keys.target);
+}
+
+TEST(HelpTextTest, FirstLineIsTheCaptionTheRestTheText) {
+    const auto dir = test::MakeTempDir();
+    test::WriteCp932File(dir / "operation.dat", "操作説明\nz: 力行\n\na: 戻し\n");
+    HelpText text;
+    ASSERT_TRUE(ReadHelpText(dir / "operation.dat", text, nullptr));
+    EXPECT_EQ(text.caption, "操作説明");
+    EXPECT_EQ(text.lines, (std::vector<std::string>{"z: 力行", "", "a: 戻し"}));
+
+    test::WriteFile(dir / "one.dat", "Only\n");
+    HelpText one;
+    ASSERT_TRUE(ReadHelpText(dir / "one.dat", one, nullptr));
+    EXPECT_EQ(one.caption, "Only");
+    EXPECT_TRUE(one.lines.empty());
+
+    std::string error;
+    HelpText missing;
+    EXPECT_FALSE(ReadHelpText(dir / "none.dat", missing, &error));
+    EXPECT_FALSE(error.empty());
+}
+
+}  // namespace
+}  // namespace kelvaron

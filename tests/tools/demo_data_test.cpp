@@ -148,10 +148,21 @@ TEST(DemoData, EveryFileTheDataNamesExistsAndTheVideoFitsTheLine) {
         EXPECT_GE(l.line.StartPos, l.line.Station[0].ZoneStart);
         EXPECT_LE(l.line.StartPos, l.line.Station[0].ZoneEnd);
     }
-    for (const char* f : {"operation.dat", "readme.html", "move/opening.avi", "image/title/01.jpg",
-                          "image/title/06.jpg", "drive_local.txt", "drive_express.txt"}) {
+    for (const char* f : {"operation.dat", "readme.html", "drive_local.txt", "drive_express.txt"}) {
         ExpectFile(f, "the title screen and help");
     }
+    QtPictureLoader pictures;
+    for (int i = 1; i <= 6; ++i) {
+        const auto title =
+            pictures.Load(kData / "image" / "title" / ("0" + std::to_string(i) + ".jpg"),
+                          PictureFormats::BitmapOrJpeg);
+        ASSERT_TRUE(title) << i;
+        EXPECT_EQ(title->width, 640);
+        EXPECT_EQ(title->height, 480);
+    }
+    FfmpegVideoReader opening;
+    ASSERT_TRUE(opening.Open(kData / "move" / "opening.avi"));
+    EXPECT_GT(opening.FrameCount(), 30);
 }
 
 // ---- driving the shipped scripts -------------------------------------------

@@ -99,11 +99,9 @@ std::shared_ptr<const Picture> KilometrePost(int hundreds) {
     p.fillRect(QRectF(2, 2, 20, 44), QColor(246, 246, 242));
     p.setPen(QColor(30, 30, 30));
     p.drawRect(QRectF(2, 2, 20, 44));
-    char text[8];
-    std::snprintf(text, sizeof text, "%d", hundreds / 10);
-    DrawCentred(p, QRectF(2, 4, 20, 18), QString(text), JapaneseFont(14, true), QColor(10, 10, 10));
-    std::snprintf(text, sizeof text, "%d", hundreds % 10);
-    DrawCentred(p, QRectF(2, 24, 20, 18), QString(text), JapaneseFont(14, true),
+    DrawCentred(p, QRectF(2, 4, 20, 18), QString::number(hundreds / 10), JapaneseFont(14, true),
+                QColor(10, 10, 10));
+    DrawCentred(p, QRectF(2, 24, 20, 18), QString::number(hundreds % 10), JapaneseFont(14, true),
                 QColor(10, 10, 10));
     return Sprite(image);
 }

@@ -1,15 +1,18 @@
 #include <algorithm>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "app/check_command.h"
 #include "app/headless_runner.h"
+#include "gui/desktop_app.h"
 
 namespace {
 
 int Usage() {
     std::cerr << "usage:\n"
+                 "  kelvaron [--data DIR]          the desktop program (data folder: DIR or .)\n"
                  "  kelvaron check --data DIR [--train FILE] [--line FILE] [--dump]\n"
                  "  kelvaron --headless --data DIR (--run local|express | --train F --line F)\n"
                  "           [--script FILE] [--trace FILE] [--trace-every refresh|tick]\n"
@@ -21,8 +24,7 @@ int Usage() {
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.empty()) return Usage();
-    if (args[0] == "check") {
+    if (!args.empty() && args[0] == "check") {
         int code = kelvaron::RunCheckCommand({args.begin() + 1, args.end()});
         return code == kelvaron::kUsageExitCode ? Usage() : code;
     }
@@ -30,6 +32,11 @@ int main(int argc, char** argv) {
         int code = kelvaron::RunHeadless(args);
         return code == kelvaron::kUsageExitCode ? Usage() : code;
     }
-    std::cerr << "kelvaron: the window of the desktop program is not built yet; use --headless\n";
-    return kelvaron::kUsageExitCode;
+    std::filesystem::path dataDir = ".";
+    if (args.size() == 2 && args[0] == "--data") {
+        dataDir = args[1];
+    } else if (!args.empty()) {
+        return Usage();
+    }
+    return kelvaron::RunDesktop(argc, argv, dataDir);
 }

@@ -164,7 +164,15 @@ void TitleScreen::ChooseRun(const RunChoice& choice) {
     run_ = std::make_unique<RunWindowWidget>(services_, keys_, valueWindow_, helpWindow_, dataDir_,
                                              choice.trainFile, choice.lineFile);
     if (!run_->Build(status)) {
-        if (onFatal) onFatal(1);
+        if (run_->Run().StartupFatal()) {
+            if (onFatal) onFatal(1);
+            return;
+        }
+        // No run was built: back to the title, where another run may be chosen.
+        run_.reset();
+        loading_->hide();
+        status_->clear();
+        SetClientHeight(kHeight);
         return;
     }
     run_->onClosed = [this](bool soundDeviceLost) { RunClosed(soundDeviceLost); };

@@ -58,6 +58,9 @@ public:
     // has been shown and is kept in StartupError().
     bool FormCreate(const std::function<void(const std::string&)>& status = {});
     const std::string& StartupError() const { return startupError_; }
+    // Whether a start-up failure ends the program. Only a missing controller
+    // code file lets the player go back to the title screen.
+    bool StartupFatal() const { return startupFatal_; }
 
     // Run control.
     void start1Click();
@@ -94,7 +97,7 @@ public:
     const std::set<std::string>& RefreshFaults() const { return refreshFaults_; }
 
 private:
-    bool Fail(const std::string& message);
+    bool Fail(const std::string& message, bool fatal = true);
     void SetStartValues();
     void FillFixedLabels();
     void AddMoveItems();
@@ -121,6 +124,7 @@ private:
     bool running_ = false;
     bool built_ = false;
     std::string startupError_;
+    bool startupFatal_ = false;
     std::set<std::string> refreshFaults_;
 };
 

@@ -22,8 +22,9 @@ constexpr const char* kLabelsFile = "kelvaron.dat";
 
 }  // namespace
 
-bool RunWindow::Fail(const std::string& message) {
+bool RunWindow::Fail(const std::string& message, bool fatal) {
     startupError_ = message;
+    startupFatal_ = fatal;
     services_.messages.Show(message);
     return false;
 }
@@ -44,7 +45,7 @@ bool RunWindow::FormCreate(const std::function<void(const std::string&)>& status
     // Without the controller codes no run is built (the player returns to the
     // title screen) rather than showing a half-built window.
     if (!ReadMasconFile(ResolveDataPath(dataDir_, kMasconFile), codes_.Mascon, &error)) {
-        return Fail(error);
+        return Fail(error, false);
     }
     if (!LoadTrainFile(dataDir_, trainFile_, services_.pictures, images_, train_, error)) {
         return Fail(error);

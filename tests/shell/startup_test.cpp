@@ -92,12 +92,15 @@ TEST_F(StartupTest, BuildsTheRunAtItsStartValues) {
 
 TEST_F(StartupTest, FaultsEndStartUpWithTheirMessages) {
     std::filesystem::remove(dir / "kelvaron.dat");
-    EXPECT_EQ(Build()->StartupError(), "stringファイルに誤りがあります");
+    auto noLabels = Build();
+    EXPECT_EQ(noLabels->StartupError(), "stringファイルに誤りがあります");
+    EXPECT_TRUE(noLabels->StartupFatal());
 
     SetUp();
     std::filesystem::remove(dir / "mascon.dat");
-    const std::string mascon = Build()->StartupError();
-    EXPECT_NE(mascon.find("mascon.dat"), std::string::npos) << mascon;
+    auto noCodes = Build();
+    EXPECT_NE(noCodes->StartupError().find("mascon.dat"), std::string::npos);
+    EXPECT_FALSE(noCodes->StartupFatal());  // the player goes back to the title screen
 
     SetUp();
     Edit("train_electric.dat", "[Brake]\r\n8", "[Brake]\r\n2");

@@ -240,8 +240,11 @@ void OpenAlMixer::SetPrimaryFormat(int, int, int) {
 }
 
 bool OpenAlMixer::Reinitialise() {
+    const bool hadDevice = device_ != nullptr;
     CloseDevice();
-    return OpenDevice();
+    // A machine without a sound device plays silently from the start; going
+    // back to that state is no failure that should end the program.
+    return OpenDevice() || !hadDevice;
 }
 
 }  // namespace kelvaron

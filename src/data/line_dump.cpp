@@ -5,53 +5,22 @@
 #include <vector>
 
 #include "common/common_util.h"
+#include "common/json_text.h"
 
 namespace kelvaron {
 
 namespace {
-
-std::string Quoted(std::string_view text) {
-    std::string out = "\"";
-    for (char c : text) {
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (static_cast<unsigned char>(c) < 0x20) {
-                    char escaped[8];
-                    std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-                    out += escaped;
-                } else {
-                    out += c;
-                }
-        }
-    }
-    return out + "\"";
-}
 
 // One record on one line: {"Field": value, ...}.
 class Record {
   public:
     Record& Add(std::string_view name, int64_t value) { return AddJson(name, ToDecimal(value)); }
     Record& Add(std::string_view name, std::string_view text) {
-        return AddJson(name, Quoted(text));
+        return AddJson(name, JsonString(text));
     }
     Record& AddJson(std::string_view name, const std::string& json) {
         if (!body_.empty()) body_ += ", ";
-        body_ += Quoted(name) + ": " + json;
+        body_ += JsonString(name) + ": " + json;
         return *this;
     }
     std::string Text() const { return "{" + body_ + "}"; }
@@ -65,10 +34,10 @@ class Document {
   public:
     void Member(std::string_view name, const std::string& json) {
         if (!body_.empty()) body_ += ",\n";
-        body_ += "  " + Quoted(name) + ": " + json;
+        body_ += "  " + JsonString(name) + ": " + json;
     }
     void Member(std::string_view name, int64_t value) { Member(name, ToDecimal(value)); }
-    void Text(std::string_view name, std::string_view text) { Member(name, Quoted(text)); }
+    void Text(std::string_view name, std::string_view text) { Member(name, JsonString(text)); }
 
     template <typename Rows, typename RowToJson>
     void Table(std::string_view name, const Rows& rows, RowToJson rowToJson) {
@@ -83,7 +52,7 @@ class Document {
     }
     template <typename Rows>
     void Texts(std::string_view name, const Rows& rows) {
-        Table(name, rows, [](std::string_view text) { return Quoted(text); });
+        Table(name, rows, [](std::string_view text) { return JsonString(text); });
     }
 
     std::string Finish() const { return "{\n" + body_ + "\n}\n"; }

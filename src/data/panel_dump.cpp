@@ -3,42 +3,11 @@
 #include <cstdio>
 #include <string_view>
 
+#include "common/json_text.h"
+
 namespace kelvaron {
 
 namespace {
-
-void AppendString(std::string& out, std::string_view text) {
-    out += '"';
-    for (char ch : text) {
-        const auto byte = static_cast<unsigned char>(ch);
-        switch (ch) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (byte < 0x20) {
-                    char escaped[8];
-                    std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-                    out += escaped;
-                } else {
-                    out += ch;
-                }
-        }
-    }
-    out += '"';
-}
 
 const char* KindName(PanelControl::Kind kind) {
     switch (kind) {
@@ -59,7 +28,7 @@ void AppendLine(std::string& out, const ClockLine& line) {
 
 void AppendControl(std::string& out, const PanelControl& c) {
     out += "{\"name\": ";
-    AppendString(out, c.name);
+    out += JsonString(c.name);
     out += ", \"kind\": \"";
     out += KindName(c.kind);
     out += "\", \"left\": " + std::to_string(c.left) + ", \"top\": " + std::to_string(c.top) +
@@ -78,7 +47,7 @@ void AppendControl(std::string& out, const PanelControl& c) {
     if (c.kind == PanelControl::Kind::Needle) out += ", \"angle\": " + std::to_string(c.angle);
     if (c.kind == PanelControl::Kind::Label) {
         out += ", \"text\": ";
-        AppendString(out, c.text);
+        out += JsonString(c.text);
     }
     out += '}';
 }

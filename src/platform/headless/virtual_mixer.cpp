@@ -1,11 +1,11 @@
 #include "platform/headless/virtual_mixer.h"
 
-#include <sndfile.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <limits>
+
+#include "platform/wave_file.h"
 
 namespace kelvaron {
 
@@ -16,31 +16,12 @@ struct WaveLength {
     int32_t rate = 0;
 };
 
-// Length of a WAVE file in frames, counted by decoding it all: a header that
-// promises more data than the file holds does not make the sound longer.
-// Anything that is not a readable WAVE file has no frames.
+// Length of a WAVE file in frames: a header that promises more data than the
+// file holds does not make the sound longer.
 WaveLength MeasureWave(const std::filesystem::path& file) {
-    SF_INFO info{};
-    SNDFILE* sf = sf_open(file.c_str(), SFM_READ, &info);
-    if (sf == nullptr) return {};
-    const int major = info.format & SF_FORMAT_TYPEMASK;
-    constexpr int kBufferSamples = 4096;
-    if ((major != SF_FORMAT_WAV && major != SF_FORMAT_WAVEX) || info.samplerate <= 0 ||
-        info.channels <= 0 || info.channels > kBufferSamples) {
-        sf_close(sf);
-        return {};
-    }
-    std::array<short, kBufferSamples> buffer;
-    const sf_count_t framesPerRead = kBufferSamples / info.channels;
-    int64_t frames = 0;
-    for (;;) {
-        const sf_count_t got = sf_readf_short(sf, buffer.data(), framesPerRead);
-        if (got <= 0) break;
-        frames += got;
-    }
-    sf_close(sf);
-    if (frames == 0) return {};
-    return {frames, info.samplerate};
+    const WaveSound wave = ReadWaveMono(file);
+    if (wave.samples.empty()) return {};
+    return {static_cast<int64_t>(wave.samples.size()), wave.rate};
 }
 
 std::string RatioText(long double ratio) {

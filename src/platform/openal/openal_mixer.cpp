@@ -2,11 +2,12 @@
 
 #include <AL/al.h>
 #include <AL/alc.h>
-#include <sndfile.h>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+
+#include "platform/wave_file.h"
 
 namespace kelvaron {
 
@@ -17,43 +18,6 @@ ALCdevice* Device(void* p) {
 }
 ALCcontext* Context(void* p) {
     return static_cast<ALCcontext*>(p);
-}
-
-struct MonoSamples {
-    std::vector<int16_t> samples;
-    int32_t rate = 0;
-};
-
-// The whole sound mixed down to one channel. Anything that is not a readable
-// WAVE file gives no samples.
-MonoSamples ReadWave(const std::filesystem::path& file) {
-    SF_INFO info{};
-    SNDFILE* sf = sf_open(file.c_str(), SFM_READ, &info);
-    if (sf == nullptr) return {};
-    const int major = info.format & SF_FORMAT_TYPEMASK;
-    constexpr int kBufferSamples = 4096;
-    if ((major != SF_FORMAT_WAV && major != SF_FORMAT_WAVEX) || info.samplerate <= 0 ||
-        info.channels <= 0 || info.channels > kBufferSamples) {
-        sf_close(sf);
-        return {};
-    }
-    MonoSamples out;
-    out.rate = info.samplerate;
-    std::vector<float> buffer(kBufferSamples);
-    const sf_count_t framesPerRead = kBufferSamples / info.channels;
-    // The frame count in the header is not trusted: decoding stops where the data does.
-    for (;;) {
-        const sf_count_t got = sf_readf_float(sf, buffer.data(), framesPerRead);
-        if (got <= 0) break;
-        for (sf_count_t f = 0; f < got; ++f) {
-            float sum = 0;
-            for (int c = 0; c < info.channels; ++c) sum += buffer[f * info.channels + c];
-            const float mono = std::clamp(sum / static_cast<float>(info.channels), -1.0f, 1.0f);
-            out.samples.push_back(static_cast<int16_t>(std::lrint(mono * 32767.0f)));
-        }
-    }
-    sf_close(sf);
-    return out;
 }
 
 }  // namespace
@@ -118,7 +82,7 @@ void OpenAlMixer::CloseDevice() {
 SoundId OpenAlMixer::CreateSound(const std::filesystem::path& file) {
     Sound sound;
     if (HasDevice()) {
-        const MonoSamples wave = ReadWave(file);
+        const WaveSound wave = ReadWaveMono(file);
         constexpr size_t kMaxBytes = static_cast<size_t>(std::numeric_limits<ALsizei>::max());
         if (!wave.samples.empty() && wave.samples.size() * sizeof(int16_t) <= kMaxBytes) {
             alGetError();

@@ -76,10 +76,10 @@ void ShowSignal(RunContext& run, SignalData& signal, int32_t index) {
 }
 
 // The restriction of the aspect on display applies from here on.
-void PassLimitPoint(RunContext& run) {
+// `image` is the picture of the signal whose limit point it is.
+void PassLimitPoint(RunContext& run, int32_t image) {
     RunState& s = run.state;
     const LineDefinition& line = run.line;
-    const int32_t image = s.SignalImageIndex;
     const int32_t alert = run.train.ATS_Alert;
     if (alert == 0) s.AtsLimit = kNone;
     // The repeater's R picture is a stop picture but never a stop restriction.
@@ -165,7 +165,14 @@ void ProcessSignals(RunContext& run) {
             const bool atStop = onDisplay ? IsStopImage(signal.Aspect) : signal.Aspect == kRed;
             if (atStop) s.AtsLimit = kStopAlarm;
         }
-        if (JustPast(s.Frame, signal.LimitFrame, kLimitWindow)) PassLimitPoint(run);
+        if (JustPast(s.Frame, signal.LimitFrame, kLimitWindow)) {
+            // The restriction is that of this signal. The picture on display
+            // may already be the next signal's when it comes into view within
+            // the window, and a red one there would brake a train that passed
+            // a proceed aspect.
+            PassLimitPoint(run,
+                           onDisplay ? signal.Aspect : SignalImageFor(signal.Type, signal.Aspect));
+        }
         if (JustPast(s.Frame, signal.SignalFrame, kPointWindow)) PassSignalPoint(run);
     }
 }

@@ -111,6 +111,20 @@ TEST(SignalPoints, RestrictionOfTheAspectOnDisplayAtTheLimitPoint) {
     }
 }
 
+TEST(SignalPoints, LimitPointTakesItsOwnSignalNotTheNextOnDisplay) {
+    SignalFixture f({2, 2, 2});
+    f.line.Signal[0].LimitFrame = 1005;
+    f.line.Signal[1].ViewStart = 1000;  // the next signal comes into view at once
+    f.state.LeaderFrame = 2500;         // signal 1 red (picture 6), signal 0 behind it Y
+    f.state.AtsLimit = 70;
+    f.state.Frame = 1004;
+    f.Refresh();
+    ASSERT_EQ(f.state.SignalImageIndex, 6);
+    f.state.Frame = 1020;  // 15 frames past signal 0's limit point
+    f.Refresh();
+    EXPECT_EQ(f.state.AtsLimit, kNone);  // passed at Y: no stop restriction
+}
+
 TEST(SignalPoints, AlarmOnStopPictureOrRawStopOutOfView) {
     struct Case {
         int32_t viewStart, fixedAspect;

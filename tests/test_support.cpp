@@ -85,6 +85,8 @@ void WriteBmp(const std::filesystem::path& path, int width, int height, uint32_t
     WriteFile(path, out);
 }
 
-std::filesystem::path FixtureDir() { return KELVARON_TEST_DATA; }
+std::filesystem::path FixtureDir() {
+    return KELVARON_TEST_DATA;
+}
 
 }  // namespace kelvaron::test

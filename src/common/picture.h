@@ -24,7 +24,7 @@ struct Picture {
 // An image list: all entries share one size. Setting a different size empties
 // the list, so a picture of another size discards the entries before it.
 class ImageList {
-public:
+  public:
     int32_t Width() const { return width_; }
     int32_t Height() const { return height_; }
     int32_t Count() const { return static_cast<int32_t>(images_.size()); }
@@ -48,7 +48,7 @@ public:
     }
     void Clear() { images_.clear(); }
 
-private:
+  private:
     int32_t width_ = 0;
     int32_t height_ = 0;
     std::vector<std::shared_ptr<const Picture>> images_;

@@ -44,7 +44,7 @@ bool IsValidUtf8(std::string_view bytes) {
 namespace {
 
 class Converter {
-public:
+  public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
         if (cd_ == reinterpret_cast<iconv_t>(-1)) {
             throw std::runtime_error(std::string("iconv cannot convert ") + from + " to " + to);
@@ -79,7 +79,7 @@ public:
         return out;
     }
 
-private:
+  private:
     iconv_t cd_;
 };
 

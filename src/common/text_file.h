@@ -11,7 +11,7 @@ namespace kelvaron {
 // past the end gives empty lines (so a value that is missing at the end of a
 // file fails to convert, as it does for a truncated file).
 class TextFile {
-public:
+  public:
     // Opens and decodes the file; false (with the system's reason in `error`)
     // when it cannot be read.
     bool Open(const std::filesystem::path& path, std::string* error = nullptr);
@@ -29,7 +29,7 @@ public:
     // 1-based number of the line last read (0 before the first).
     size_t LineNumber() const { return next_; }
 
-private:
+  private:
     std::vector<std::string> lines_;
     size_t next_ = 0;
     int readsPastEnd_ = 0;

@@ -11,11 +11,11 @@ namespace kelvaron {
 
 // One tractive-effort curve of an electric power notch.
 struct NotchCurve {
-    double A0 = 0;    // km/h/s at standstill
-    double A1 = 0;    // km/h/s at V1
-    int32_t V1 = 0;   // km/h, end of the constant-force region
-    int32_t V2 = 0;   // km/h, end of the constant-power region
-    double X = 0;     // decay base per km/h above V2
+    double A0 = 0;   // km/h/s at standstill
+    double A1 = 0;   // km/h/s at V1
+    int32_t V1 = 0;  // km/h, end of the constant-force region
+    int32_t V2 = 0;  // km/h, end of the constant-power region
+    double X = 0;    // decay base per km/h above V2
 };
 
 // One gear of a diesel train.
@@ -58,13 +58,35 @@ struct ImageListPlace {
 
 // The 16 lamps of the panel, in the order of the train file and of building.
 enum LampIndex : int {
-    kLampDoor, kLampPower, kLampEB, kLampGen, kLampAir, kLampEle, kLampAts, kLampAtsp1,
-    kLampAtsp2, kLampG, kLampYG, kLampY, kLampYY, kLampR, kLampFwd, kLampBck, kLampCount
+    kLampDoor,
+    kLampPower,
+    kLampEB,
+    kLampGen,
+    kLampAir,
+    kLampEle,
+    kLampAts,
+    kLampAtsp1,
+    kLampAtsp2,
+    kLampG,
+    kLampYG,
+    kLampY,
+    kLampYY,
+    kLampR,
+    kLampFwd,
+    kLampBck,
+    kLampCount
 };
 
 // The eight needles, in the order their sections are read.
 enum NeedleIndex : int {
-    kNeedleSpeed, kNeedleBC, kNeedleSAP, kNeedleER, kNeedleBP, kNeedleMR, kNeedleV, kNeedleI,
+    kNeedleSpeed,
+    kNeedleBC,
+    kNeedleSAP,
+    kNeedleER,
+    kNeedleBP,
+    kNeedleMR,
+    kNeedleV,
+    kNeedleI,
     kNeedleCount
 };
 
@@ -111,8 +133,8 @@ struct TrainConfig {
     int32_t ATS_Time = 0;
     int32_t ATS_Cnt = 0;
     int32_t Sound_br1 = 0, Sound_br2 = 0, Sound_EB = 0, Sound_Ats1 = 0, Sound_Ats2 = 0,
-            Sound_Atc = 0, Sound_Horn = 0, Sound_Horn2 = 0, Sound_Horn3 = 0,
-            Sound_DoorOpen = 0, Sound_DoorClose = 0, Sound_EBring = 0, Sound_squeak = 0;
+            Sound_Atc = 0, Sound_Horn = 0, Sound_Horn2 = 0, Sound_Horn3 = 0, Sound_DoorOpen = 0,
+            Sound_DoorClose = 0, Sound_EBring = 0, Sound_squeak = 0;
     int32_t CP_Start = 0, CP_Cnt = 0, CP_End = 0;
     int32_t Stop = 0;
     std::array<int32_t, 2> Buzzer{};
@@ -123,8 +145,8 @@ struct TrainConfig {
     bool ManualGears() const { return Gear_Type == "MT"; }
 
     // List sections.
-    std::vector<NotchCurve> Notch;    // notch 1 first
-    std::vector<GearCurve> Engine;    // gear 0 (converter stage) first
+    std::vector<NotchCurve> Notch;  // notch 1 first
+    std::vector<GearCurve> Engine;  // gear 0 (converter stage) first
     std::vector<MotorSoundData> MotorSound;
     std::vector<std::string> DriveSound;
 
@@ -149,11 +171,21 @@ struct LampInfo {
     const char* component;
 };
 inline constexpr std::array<LampInfo, kLampCount> kLampInfo{{
-    {"[Lamp_Door]", "Lamp_Door"},   {"[Lamp_Power]", "Lamp_Power"}, {"[Lamp_EB]", "Lamp_EB"},
-    {"[Lamp_Gen]", "Lamp_Gen"},     {"[Lamp_Air]", "Lamp_Air"},     {"[Lamp_Ele]", "Lamp_Ele"},
-    {"[Lamp_Ats]", "Lamp_Ats"},     {"[Lamp_ATSP1]", "Lamp_Atsp1"}, {"[Lamp_ATSP2]", "Lamp_Atsp2"},
-    {"[Lamp_G]", "Lamp_G"},         {"[Lamp_YG]", "Lamp_YG"},       {"[Lamp_Y]", "Lamp_Y"},
-    {"[Lamp_YY]", "Lamp_YY"},       {"[Lamp_R]", "Lamp_R"},         {"[Lamp_Fwd]", "Lamp_Fwd"},
+    {"[Lamp_Door]", "Lamp_Door"},
+    {"[Lamp_Power]", "Lamp_Power"},
+    {"[Lamp_EB]", "Lamp_EB"},
+    {"[Lamp_Gen]", "Lamp_Gen"},
+    {"[Lamp_Air]", "Lamp_Air"},
+    {"[Lamp_Ele]", "Lamp_Ele"},
+    {"[Lamp_Ats]", "Lamp_Ats"},
+    {"[Lamp_ATSP1]", "Lamp_Atsp1"},
+    {"[Lamp_ATSP2]", "Lamp_Atsp2"},
+    {"[Lamp_G]", "Lamp_G"},
+    {"[Lamp_YG]", "Lamp_YG"},
+    {"[Lamp_Y]", "Lamp_Y"},
+    {"[Lamp_YY]", "Lamp_YY"},
+    {"[Lamp_R]", "Lamp_R"},
+    {"[Lamp_Fwd]", "Lamp_Fwd"},
     {"[Lamp_Back]", "Lamp_Bck"},
 }};
 

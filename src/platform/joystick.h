@@ -13,7 +13,7 @@ struct JoystickState {
 };
 
 class Joystick {
-public:
+  public:
     virtual ~Joystick() = default;
     // Clears the state, then reads the device; a missing device reads as all zero.
     virtual JoystickState Poll() = 0;

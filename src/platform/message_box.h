@@ -6,7 +6,7 @@ namespace kelvaron {
 
 // Shows a message to the player and waits until it is dismissed.
 class MessageBox {
-public:
+  public:
     virtual ~MessageBox() = default;
     virtual void Show(std::string_view text) = 0;
 };

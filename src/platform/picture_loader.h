@@ -14,7 +14,7 @@ enum class PictureFormats {
 
 // Decodes picture files. Empty result when the file is missing or cannot be decoded.
 class PictureLoader {
-public:
+  public:
     virtual ~PictureLoader() = default;
     virtual std::optional<Picture> Load(const std::filesystem::path& file,
                                         PictureFormats formats) = 0;

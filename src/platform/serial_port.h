@@ -8,7 +8,7 @@ namespace kelvaron {
 // The serial master controller's port. Events arrive on the thread of the run
 // window (the caller's), never on a device thread.
 class SerialPort {
-public:
+  public:
     virtual ~SerialPort() = default;
     // False, with the system's reason, when the port cannot be opened.
     virtual bool Open(std::string* error) = 0;

@@ -8,7 +8,7 @@ namespace kelvaron {
 
 // Read-only per-user controller settings (integer values by name).
 class SettingsStore {
-public:
+  public:
     virtual ~SettingsStore() = default;
     // False when the store cannot be opened at all.
     virtual bool OpenKey() = 0;

@@ -6,7 +6,7 @@ namespace kelvaron {
 
 // The desktop's "open with the default application" action.
 class ShellOpener {
-public:
+  public:
     virtual ~ShellOpener() = default;
     virtual void Open(const std::filesystem::path& document) = 0;
 };

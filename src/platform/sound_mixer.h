@@ -15,7 +15,7 @@ constexpr SoundId kNoSound = -1;
 // number). Volumes are in 1/100 dB: 0 is full level, -10000 silent; a volume
 // above 0 is refused and leaves the volume as it was.
 class SoundMixer {
-public:
+  public:
     static constexpr int kChannelCount = 256;
 
     virtual ~SoundMixer() = default;

@@ -13,7 +13,7 @@ constexpr int32_t kFrameHeight = 240;
 
 // Reader of the cab-view video, frame by frame.
 class VideoReader {
-public:
+  public:
     virtual ~VideoReader() = default;
     // Opens the picture stream of a video file; false when there is none.
     virtual bool Open(const std::filesystem::path& file) = 0;

@@ -46,7 +46,7 @@ struct PlatformServices {
 // for each run) and carries its handlers under their names. Front ends (the
 // Qt window, the headless runner, tests) feed it time and input.
 class RunWindow {
-public:
+  public:
     RunWindow(PlatformServices services, std::filesystem::path dataDir, std::string trainFile,
               std::string lineFile);
     RunWindow(const RunWindow&) = delete;
@@ -96,7 +96,7 @@ public:
     // Faults the refresh's last-resort guard caught, each reported once.
     const std::set<std::string>& RefreshFaults() const { return refreshFaults_; }
 
-private:
+  private:
     bool Fail(const std::string& message, bool fatal = true);
     void SetStartValues();
     void FillFixedLabels();

@@ -24,7 +24,7 @@ TEST(GetField, FieldsBetweenCommasAndTheRestOfTheLine) {
     EXPECT_EQ(GetField("a,b,c", 1), "a");
     EXPECT_EQ(GetField("a,b,c", 3), "c");
     EXPECT_EQ(GetField("a, b ,c,d", 2), " b ");  // fields are not trimmed
-    EXPECT_EQ(GetField("a,b", 3), "");          // beyond the last: does not convert
+    EXPECT_EQ(GetField("a,b", 3), "");           // beyond the last: does not convert
     EXPECT_FALSE(ParseInt(GetField("1,2", 5)).has_value());
 }
 

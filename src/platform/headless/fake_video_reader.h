@@ -9,7 +9,7 @@ namespace kelvaron {
 // A video of a given length whose frames are plain pictures; records the
 // frames decoded so tests can see what the presenter asked for.
 class FakeVideoReader : public VideoReader {
-public:
+  public:
     int32_t frameCountWhenOpen = 0;
     bool opens = true;
     std::vector<int32_t> decoded;
@@ -30,7 +30,7 @@ public:
         return true;
     }
 
-private:
+  private:
     bool open_ = false;
 };
 

@@ -9,7 +9,7 @@ namespace kelvaron {
 
 // Settings held in memory: tests and the headless runner fill them directly.
 class MemorySettingsStore : public SettingsStore {
-public:
+  public:
     std::map<std::string, int32_t, std::less<>> values;
     bool keyExists = true;
 

@@ -9,7 +9,7 @@ namespace kelvaron {
 
 // Records the documents it was asked to open instead of opening them.
 class RecordingShellOpener : public ShellOpener {
-public:
+  public:
     std::vector<std::filesystem::path> opened;
     void Open(const std::filesystem::path& document) override { opened.push_back(document); }
 };

@@ -6,7 +6,7 @@ namespace kelvaron {
 
 // A joystick whose state a script or test sets; each poll reads the last state set.
 class ScriptedJoystick : public Joystick {
-public:
+  public:
     JoystickState state;
     JoystickState Poll() override { return state; }
 };

@@ -9,7 +9,7 @@ namespace kelvaron {
 // A serial port fed by a script: Receive() delivers one chunk as one
 // received-characters event.
 class ScriptedSerialPort : public SerialPort {
-public:
+  public:
     bool openFails = false;
 
     bool Open(std::string* error) override {
@@ -36,7 +36,7 @@ public:
         if (onReceived) onReceived(static_cast<int>(chunk.size()));
     }
 
-private:
+  private:
     bool open_ = false;
     std::string pending_;
 };

@@ -10,7 +10,7 @@ namespace kelvaron {
 
 // Headless messages: written to standard error and kept for tests.
 class StderrMessageBox : public MessageBox {
-public:
+  public:
     std::vector<std::string> shown;
     bool echo = true;
     void Show(std::string_view text) override {

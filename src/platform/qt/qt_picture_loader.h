@@ -6,7 +6,7 @@ namespace kelvaron {
 
 // Decodes BMP and JPEG with Qt's image readers; needs no display.
 class QtPictureLoader : public PictureLoader {
-public:
+  public:
     std::optional<Picture> Load(const std::filesystem::path& file, PictureFormats formats) override;
 };
 

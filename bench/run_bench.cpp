@@ -226,7 +226,7 @@ std::optional<size_t> NextStop(const RunState& s, const LineDefinition& line) {
 // the timetable says so.
 void Driver::WorkDoors(RunWindow& window) {
     const RunState& s = window.State();
-    if (!StandingStill(s)) return;
+    if (!SpeedRoundsToZero(s)) return;
     const auto& stations = window.Line().Station;
     for (size_t i = 0; i < std::min(stations.size(), s.StationFlag.size()); ++i) {
         const StationData& st = stations[i];
@@ -309,7 +309,7 @@ void Driver::Act(RunWindow& window) {
         if (!wasForced_) ++emergencies;
         wasForced_ = true;
         Press(input, '0');
-        if (StandingStill(s)) Press(input, 'r');
+        if (SpeedRoundsToZero(s)) Press(input, 'r');
         return;
     }
     wasForced_ = false;

@@ -13,9 +13,6 @@ struct SoundTables {
     std::vector<SoundId> CommentaryWaves;  // call-out voices, slots 0..199
     std::vector<SoundId> OtherWaves;       // sign voices, by [OtherImageList] entry
     std::vector<SoundId> MotorWaves;       // [MotorSound] k, bound to channel 240 + k
-
-    // Channel of line sound n: after the train's drive sounds.
-    int LineChannel(int sound) const { return static_cast<int>(DriveWaves.size()) + sound; }
 };
 
 constexpr int kMotorSoundFirstChannel = 240;

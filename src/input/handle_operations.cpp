@@ -45,10 +45,6 @@ bool ReverserMayMove(const RunState& state) {
     return state.Speed <= kFixed4Scale && state.Speed >= -kFixed4Scale;
 }
 
-bool StandingStill(const RunState& state) {
-    return Round(static_cast<long double>(state.Speed) / kFixed4Scale) == 0;
-}
-
 void StepTowardPower(RunContext& run) {
     RunState& s = run.state;
     const TrainConfig& t = run.train;
@@ -184,7 +180,7 @@ void ShiftGear(RunContext& run, int32_t step) {
 
 void ResetEmergency(RunContext& run) {
     RunState& s = run.state;
-    if (s.BrakeNotch != -run.train.Brake || !StandingStill(s)) return;
+    if (s.BrakeNotch != -run.train.Brake || !SpeedRoundsToZero(s)) return;
     s.ForcedEB = false;
     s.SpeedCheckEB = false;
     run.mixer.Stop(run.train.Sound_Ats1);

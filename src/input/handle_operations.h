@@ -54,7 +54,4 @@ void ResetEmergency(RunContext& run);
 // abs(Speed) <= 1 km/h: the standstill test of the reverser.
 bool ReverserMayMove(const RunState& state);
 
-// Speed rounded to the nearest whole km/h (ties to even) is 0.
-bool StandingStill(const RunState& state);
-
 }  // namespace kelvaron

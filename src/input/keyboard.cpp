@@ -35,7 +35,7 @@ void ConfirmAts(RunContext& run) {
     RunState& s = run.state;
     const int chime = run.train.Sound_Ats2;
     // At a stop-signal restriction the chime ends only once the train stands.
-    bool mayStopChime = s.AtsLimit != 998 || StandingStill(s);
+    bool mayStopChime = s.AtsLimit != 998 || SpeedRoundsToZero(s);
     if (mayStopChime && run.mixer.IsPlaying(chime)) run.mixer.Stop(chime);
     if (s.AtsConfirmed) {
         s.AtsConfirmed = false;
@@ -53,7 +53,7 @@ void ConfirmAts(RunContext& run) {
 // move-to-station command can set the position past the last announcement).
 std::optional<int> AnnounceChannel(const RunContext& run, int32_t k) {
     if (k < 0 || k >= static_cast<int32_t>(run.line.Announce.size())) return std::nullopt;
-    return run.sounds.LineChannel(run.line.Announce[static_cast<size_t>(k)].Sound);
+    return run.LineChannel(run.line.Announce[static_cast<size_t>(k)].Sound);
 }
 
 void NextAnnouncement(RunContext& run) {

@@ -13,7 +13,6 @@ namespace {
 constexpr int kSlotStop = 0, kSlotYY = 1, kSlotY = 2, kSlotYG = 3, kSlotG = 4, kSlotMiddle = 5;
 constexpr int kSlotFirstAmount = 6;  // more than 15 s; each next slot 15 s more
 constexpr int kSlotLate = 13, kSlotEarly = 15, kSlotOnTime = 17;
-constexpr int32_t kTimeCheckPrompt0 = 900, kTimeCheckPrompt1 = 901;
 constexpr size_t kMaxCaptionText = 999;
 
 SoundId Slot(const SoundTables& sounds, int32_t slot) {
@@ -24,10 +23,6 @@ SoundId Slot(const SoundTables& sounds, int32_t slot) {
 SoundId SignVoice(const SoundTables& sounds, int32_t index) {
     if (index < 0 || static_cast<size_t>(index) >= sounds.OtherWaves.size()) return kNoSound;
     return sounds.OtherWaves[static_cast<size_t>(index)];
-}
-
-bool SpeedRoundsToZero(const RunState& s) {
-    return Round(static_cast<long double>(s.Speed) / kFixed4Scale) == 0;
 }
 
 // Signs are remembered offset past the other sound tables, so that a sign's
@@ -162,10 +157,9 @@ void RunEventHook(RunContext& run, bool commentaryMode, const std::filesystem::p
     RunState& s = run.state;
     std::string text;
     try {
-        text =
-            EventHook(static_cast<int32_t>(Round(static_cast<long double>(s.Speed) / kFixed4Scale)),
-                      s.ClockTicks, s.Frame, s.PowerNotch, s.BrakeNotch, s.Reverser, s.ForcedEB,
-                      s.SpeedCheckEB, s.DoorsOpen, run.train.FileName);
+        text = EventHook(static_cast<int32_t>(Round(SpeedKmh(s))), s.ClockTicks, s.Frame,
+                         s.PowerNotch, s.BrakeNotch, s.Reverser, s.ForcedEB, s.SpeedCheckEB,
+                         s.DoorsOpen, run.train.FileName);
     } catch (...) {
         return;  // a failing hook changes nothing
     }

@@ -26,6 +26,11 @@ struct RunContext {
     SoundMixer& mixer;
 
     SimContext Sim() { return SimContext{state, train, line, mixer}; }
+
+    // Channel of the line's sound n: after the train's drive sounds.
+    int LineChannel(int32_t sound) const {
+        return static_cast<int>(train.DriveSound.size()) + sound;
+    }
 };
 
 }  // namespace kelvaron

@@ -12,16 +12,8 @@ constexpr int32_t kSilence = -10000;
 constexpr long double kSpeedOfSound = 1220;  // km/h
 constexpr long double kSourceOffset = 300;   // 1/100 m beside the track
 
-long double SpeedKmh(const RunState& s) {
-    return static_cast<long double>(s.Speed) / kFixed4Scale;
-}
-
 int DriveSoundCount(const RunContext& run) {
     return static_cast<int>(run.train.DriveSound.size());
-}
-
-int LineChannel(const RunContext& run, int32_t sound) {
-    return DriveSoundCount(run) + sound;
 }
 
 // Frequency ratio; a value that cannot be a ratio (division by zero) is not sent.
@@ -66,7 +58,7 @@ void TrackSounds(RunContext& run) {
     const size_t count = std::min(run.line.Sound.size(), s.TrackSoundPlayed.size());
     for (size_t i = 0; i < count; ++i) {
         const TrackSoundData& e = run.line.Sound[i];
-        const int channel = LineChannel(run, e.Sound);
+        const int channel = run.LineChannel(e.Sound);
         const bool atStart = std::llabs(static_cast<int64_t>(e.StartFrame) - s.Frame) < 5;
         if (atStart && !s.TrackSoundPlayed[i]) {
             run.mixer.Stop(channel);
@@ -92,7 +84,7 @@ void Announcements(RunContext& run) {
     if (run.line.OneMan != 0) return;  // the driver plays them in one-man operation
     for (const auto& a : run.line.Announce) {
         if (std::llabs(static_cast<int64_t>(a.AnnounceFrame) - run.state.Frame) < 5) {
-            const int channel = LineChannel(run, a.Sound);
+            const int channel = run.LineChannel(a.Sound);
             if (!run.mixer.IsPlaying(channel)) run.mixer.Play(channel);
         }
     }
@@ -106,7 +98,7 @@ void PassingSources(RunContext& run) {
         const long double p = e.SourcePosition;
         const long double gap = std::fabs(x - p);
         if (gap >= e.Range) continue;
-        const int channel = LineChannel(run, e.Sound);
+        const int channel = run.LineChannel(e.Sound);
         if (!run.mixer.IsPlaying(channel)) run.mixer.PlayLooped(channel);
         const long double cosTheta = std::cos(std::atan(kSourceOffset / (p - x)));
         if (p > x) SetRatio(run, channel, kSpeedOfSound / (kSpeedOfSound - cosTheta * v));
@@ -116,7 +108,7 @@ void PassingSources(RunContext& run) {
     }
     if (anyNear) return;
     for (const auto& e : run.line.Doppler) {
-        const int channel = LineChannel(run, e.Sound);
+        const int channel = run.LineChannel(e.Sound);
         if (run.mixer.IsPlaying(channel)) run.mixer.Stop(channel);
     }
 }

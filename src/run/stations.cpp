@@ -14,12 +14,6 @@ namespace {
 constexpr int32_t kDepartureVoiceSlot = 35;
 constexpr int32_t kAnnouncedStation = 15;
 constexpr int32_t kAnnouncedStationSound = 12;
-constexpr int32_t kPastEndFirst = 54962;
-constexpr int32_t kPastEndFrame = 55163;
-
-bool SpeedRoundsToZero(const RunState& s) {
-    return Round(static_cast<long double>(s.Speed) / kFixed4Scale) == 0;
-}
 
 const std::string& KindText(const Labels& labels, int32_t kind) {
     static const std::string kNothing;
@@ -63,7 +57,6 @@ void Stations(RunContext& run) {
     RunState& s = run.state;
     const auto& stations = run.line.Station;
     const size_t count = std::min(stations.size(), s.StationFlag.size());
-    const int channelBase = static_cast<int>(run.train.DriveSound.size());
     for (size_t i = 0; i < count; ++i) {
         const StationData& st = stations[i];
         StationFlags& flags = s.StationFlag[i];
@@ -92,11 +85,11 @@ void Stations(RunContext& run) {
             if (run.line.OneMan == 0) OpenOrCloseDoors(run);
             if (i == kAnnouncedStation) {
                 // Started once, not restarted at every refresh while the train waits.
-                const int channel = channelBase + kAnnouncedStationSound;
+                const int channel = run.LineChannel(kAnnouncedStationSound);
                 if (!run.mixer.IsPlaying(channel)) Restart(run.mixer, channel);
             }
         }
-        const int departureChannel = channelBase + st.DepartureSound;
+        const int departureChannel = run.LineChannel(st.DepartureSound);
         if (st.DepartureTime < s.ClockTicks && !flags.departurePlayed &&
             (st.Kind == 2 || (st.Kind == 0 && s.DoorsOpen))) {
             Restart(run.mixer, departureChannel);
@@ -108,7 +101,7 @@ void Stations(RunContext& run) {
                     break;
                 }
             }
-            if (kPastEndFirst <= s.Frame && s.Frame <= kPastEndFrame) {
+            if (kPastEndFirstFrame <= s.Frame && s.Frame <= kPastEndFrame) {
                 s.PastEndAllowed = 1;
                 s.Frame = kPastEndFrame;
             }
@@ -130,7 +123,7 @@ void StopAlert(RunContext& run) {
             run.mixer.PlayLooped(channel);
         }
     }
-    const long double speed = std::fabs(static_cast<long double>(s.Speed) / kFixed4Scale);
+    const long double speed = std::fabs(SpeedKmh(s));
     if (speed < 1 && s.DoorsOpen && run.mixer.IsPlaying(channel)) {
         run.mixer.Stop(channel);
         run.panel.SetVisible("Lamp_stopalert", false);

@@ -10,11 +10,6 @@ namespace kelvaron {
 namespace {
 
 constexpr long double kApproachRange = 60000;  // 600 m in 1/100 m
-constexpr int32_t kTimeCheckPrompt0 = 900, kTimeCheckPrompt1 = 901;
-
-long double SpeedKmh(const RunState& s) {
-    return static_cast<long double>(s.Speed) / kFixed4Scale;
-}
 
 }  // namespace
 

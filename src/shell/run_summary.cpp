@@ -50,7 +50,7 @@ void RunSummary::Observe(const RunState& state, const LineDefinition& line) {
 
     ObserveProtection(state);
     // Standing is judged as the station logic judges it: the speed rounds to 0 km/h.
-    ObserveStations(state, line, Round(static_cast<long double>(speed) / kFixed4Scale) == 0);
+    ObserveStations(state, line, SpeedRoundsToZero(state));
     firstObservation_ = false;
 }
 

@@ -89,9 +89,9 @@ void RunWindow::StationClick(std::string_view itemName) {
         s.CurrentSignal = kNone;
     }
 
-    if (s.Frame > 55163)
+    if (s.Frame > kPastEndFrame)
         s.PastEndAllowed = 1;
-    else if (s.Frame < 54962)
+    else if (s.Frame < kPastEndFirstFrame)
         s.PastEndAllowed = 0;
 }
 

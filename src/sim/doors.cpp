@@ -7,7 +7,7 @@ namespace kelvaron {
 void Door_operate(SimContext& sim) {
     RunState& s = sim.state;
     s.DoorCommand = false;
-    if (Round(static_cast<long double>(s.Speed) / kFixed4Scale) != 0) return;
+    if (!SpeedRoundsToZero(s)) return;
     if (!s.DoorsOpen) {
         s.DoorCommand = true;
         Restart(sim.mixer, sim.train.Sound_DoorOpen);

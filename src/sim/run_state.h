@@ -10,6 +10,12 @@ namespace kelvaron {
 
 constexpr int32_t kNone = 999;  // "no signal / restriction / prompt"
 constexpr int32_t kLineEndFrame = 55162;
+// A departure at the line's end (frames 54962..55163) lets the run go past it.
+constexpr int32_t kPastEndFirstFrame = 54962;
+constexpr int32_t kPastEndFrame = 55163;
+// Prompt images of the two kinds of time check (other prompts are sign pictures).
+constexpr int32_t kTimeCheckPrompt0 = 900;
+constexpr int32_t kTimeCheckPrompt1 = 901;
 constexpr int kCalloutQueueSize = 12;
 constexpr int kMaxGradientCars = 20;
 constexpr int kStationFlagSlots = 101;
@@ -150,5 +156,15 @@ struct RunState {
     int32_t ControllerKind = 0;
     int32_t LastJoyCode = 0;
 };
+
+// The signed speed in km/h.
+inline long double SpeedKmh(const RunState& s) {
+    return static_cast<long double>(s.Speed) / kFixed4Scale;
+}
+
+// Standing, as doors, stations and call-outs judge it: the speed rounds to 0 km/h.
+inline bool SpeedRoundsToZero(const RunState& s) {
+    return Round(SpeedKmh(s)) == 0;
+}
 
 }  // namespace kelvaron

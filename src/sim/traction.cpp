@@ -24,11 +24,6 @@ long double IntPower(long double x, int64_t k) {
     return k < 0 ? 1 / power : power;
 }
 
-// Speed magnitude in km/h.
-long double SpeedKmh(const RunState& s) {
-    return std::fabs(static_cast<long double>(s.Speed)) / kFixed4Scale;
-}
-
 // TractiveForce += an acceleration of the whole train (km/h/s), in newtons.
 void AddAcceleration(RunState& s, const TrainConfig& t, long double kmhPerSecond) {
     StoreRounded(s.TractiveForce, s.TractiveForce + kmhPerSecond / 3.6L * t.Tons * 1000);
@@ -55,7 +50,7 @@ void ElectricForce(SimContext& sim) {
     const auto& curves = sim.train.Notch;
     if (s.EffectivePower < 1 || static_cast<size_t>(s.EffectivePower) > curves.size()) return;
     const NotchCurve& c = curves[static_cast<size_t>(s.EffectivePower) - 1];
-    const long double v = SpeedKmh(s);
+    const long double v = std::fabs(SpeedKmh(s));
     const long double a0 = c.A0, a1 = c.A1, x = c.X;
     const long double v1 = c.V1, v2 = c.V2;
 
@@ -79,7 +74,7 @@ void DieselTractionStep(SimContext& sim) {
     const GearCurve* curve = EngagedCurve(s, t);
     if (curve == nullptr) return;
     const GearCurve g = *curve;
-    const long double v = SpeedKmh(s);
+    const long double v = std::fabs(SpeedKmh(s));
 
     if (t.Gear_Type == "AT") {
         if (v > g.S2) ShiftGear(s, t, +1);

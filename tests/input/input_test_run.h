@@ -55,7 +55,7 @@ struct InputTestRun : TestRun {
             panel.Add(Named(name));
         }
         FillNotchImages(6, 9);
-        sounds.DriveWaves.assign(20, kNoSound);
+        train.DriveSound.assign(20, "");
         state.InputLocked = false;
     }
 

@@ -1,6 +1,10 @@
 #include "cab_design.h"
 
+#include <array>
 #include <cmath>
+#include <utility>
+
+#include "data/train_config.h"
 
 namespace kelvaron::demo {
 
@@ -91,29 +95,40 @@ void NameIndicatorFiles(IndicatorPlace& place, const std::string& stem) {
     }
 }
 
+// Both cabs share the pressure gauges; each has its own speed, voltage and
+// current faces. The needles follow the train file's needle sections.
+void FitGauges(CabDesign& c, const Dial& speed, const Dial& volt, const Dial& amp) {
+    const Dial mrbc = MakeDial("MR BC", "100kPa", 196, 306, 32, 1000, 1, 50, 100, 500, 100);
+    const Dial bper = MakeDial("BP ER", "100kPa", 276, 306, 32, 1000, 1, 50, 100, 500, 100);
+    const Dial sap = MakeDial("SAP", "100kPa", 356, 306, 32, 600, 1, 50, 100, 300, 100);
+    c.dials = {speed, mrbc, bper, sap, volt, amp};
+    const std::array<std::pair<const char*, const Dial*>, kNeedleCount> faces{{
+        {kNeedleLong, &speed},
+        {kNeedleRed, &mrbc},
+        {kNeedleBlack, &sap},
+        {kNeedleRed, &bper},
+        {kNeedleBlack, &bper},
+        {kNeedleBlack, &mrbc},
+        {kNeedleBlack, &volt},
+        {kNeedleBlack, &amp},
+    }};
+    c.needles.clear();
+    for (size_t i = 0; i < faces.size(); ++i) {
+        c.needles.push_back(Needle(kNeedleInfo[i].section, kNeedleInfo[i].errorLabel,
+                                   faces[i].first, *faces[i].second));
+    }
+}
+
 }  // namespace
 
 CabDesign ElectricCab() {
     CabDesign c = Common(TrainKind::Electric, "cab\\1000\\");
     c.badge = "1000系";
     const Dial speed = MakeDial("速度", "km/h", 80, 336, 60, 160, 1, 5, 10, 20);
-    const Dial mrbc = MakeDial("MR BC", "100kPa", 196, 306, 32, 1000, 1, 50, 100, 500, 100);
-    const Dial bper = MakeDial("BP ER", "100kPa", 276, 306, 32, 1000, 1, 50, 100, 500, 100);
-    const Dial sap = MakeDial("SAP", "100kPa", 356, 306, 32, 600, 1, 50, 100, 300, 100);
     // The line voltage reads 100 at full: 1 500 V on this face.
     const Dial volt = MakeDial("kV", "V", 196, 386, 32, 2000, 15, 100, 500, 1000, 1000);
     const Dial amp = MakeDial("100A", "A", 276, 386, 32, 1000, 1, 50, 250, 500, 100);
-    c.dials = {speed, mrbc, bper, sap, volt, amp};
-    c.needles = {
-        Needle("[Needle_Speed]", "- 速度計", kNeedleLong, speed),
-        Needle("[Needle_BC]", "- BC圧力計", kNeedleRed, mrbc),
-        Needle("[Needle_SAP]", "- SAP圧力計", kNeedleBlack, sap),
-        Needle("[Needle_ER]", "- ER圧力計", kNeedleRed, bper),
-        Needle("[Needle_BP]", "- BP圧力計", kNeedleBlack, bper),
-        Needle("[Needle_MR]", "- MR圧力計", kNeedleBlack, mrbc),
-        Needle("[Needle_V]", "- 電圧計", kNeedleBlack, volt),
-        Needle("[Needle_I]", "- 電流計", kNeedleBlack, amp),
-    };
+    FitGauges(c, speed, volt, amp);
     c.notchP.labels = {"切", "P1", "P2", "P3", "P4"};
     c.notchB.labels = {"緩め", "B1", "B2", "B3", "B4", "B5", "B6", "B7", "非常"};
     NameIndicatorFiles(c.notchP, "cab\\1000\\notch_p");
@@ -125,23 +140,10 @@ CabDesign DieselCab() {
     CabDesign c = Common(TrainKind::Diesel, "cab\\2000\\");
     c.badge = "キハ2000";
     const Dial speed = MakeDial("速度", "km/h", 80, 336, 60, 160, 1, 5, 10, 20);
-    const Dial mrbc = MakeDial("MR BC", "100kPa", 196, 306, 32, 1000, 1, 50, 100, 500, 100);
-    const Dial bper = MakeDial("BP ER", "100kPa", 276, 306, 32, 1000, 1, 50, 100, 500, 100);
-    const Dial sap = MakeDial("SAP", "100kPa", 356, 306, 32, 600, 1, 50, 100, 300, 100);
     // Control circuits of 100 V: the face reads the voltage as it is.
     const Dial volt = MakeDial("V", "V", 196, 386, 32, 150, 1, 10, 50, 50);
     const Dial amp = MakeDial("負荷", "%", 276, 386, 32, 1000, 1, 50, 250, 500, 100);
-    c.dials = {speed, mrbc, bper, sap, volt, amp};
-    c.needles = {
-        Needle("[Needle_Speed]", "- 速度計", kNeedleLong, speed),
-        Needle("[Needle_BC]", "- BC圧力計", kNeedleRed, mrbc),
-        Needle("[Needle_SAP]", "- SAP圧力計", kNeedleBlack, sap),
-        Needle("[Needle_ER]", "- ER圧力計", kNeedleRed, bper),
-        Needle("[Needle_BP]", "- BP圧力計", kNeedleBlack, bper),
-        Needle("[Needle_MR]", "- MR圧力計", kNeedleBlack, mrbc),
-        Needle("[Needle_V]", "- 電圧計", kNeedleBlack, volt),
-        Needle("[Needle_I]", "- 電流計", kNeedleBlack, amp),
-    };
+    FitGauges(c, speed, volt, amp);
     c.notchP.labels = {"切", "1", "2", "3", "4", "5"};
     c.notchB.labels = {"運転", "保ち", "重なり", "常用", "非常"};
     c.gear = c.notchP;

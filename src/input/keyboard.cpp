@@ -35,7 +35,7 @@ void ConfirmAts(RunContext& run) {
     RunState& s = run.state;
     const int chime = run.train.Sound_Ats2;
     // At a stop-signal restriction the chime ends only once the train stands.
-    bool mayStopChime = s.AtsLimit != 998 || SpeedRoundsToZero(s);
+    bool mayStopChime = s.AtsLimit != kStopAlarm || SpeedRoundsToZero(s);
     if (mayStopChime && run.mixer.IsPlaying(chime)) run.mixer.Stop(chime);
     if (s.AtsConfirmed) {
         s.AtsConfirmed = false;

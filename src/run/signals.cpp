@@ -24,7 +24,6 @@ constexpr std::array<std::array<int32_t, 5>, 6> kImageByType{{
 
 constexpr int32_t kRed = 0;
 constexpr int32_t kGreen = 4;
-constexpr int32_t kStopAlarm = 998;
 
 // Pictures of signal types from this one on are not drawn.
 constexpr int32_t kFirstUndrawnType = 6;

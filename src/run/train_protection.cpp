@@ -12,7 +12,6 @@ namespace kelvaron {
 
 namespace {
 
-constexpr int32_t kStopAlarm = 998;
 constexpr long double kPatternRange = 60000;  // 600 m in 1/100 m
 constexpr int32_t kPatternMargin = 5;         // km/h over a limit before the pattern acts
 constexpr int32_t kAlarmMargin = 5;           // km/h over a restriction before the bell

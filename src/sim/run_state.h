@@ -8,7 +8,8 @@
 
 namespace kelvaron {
 
-constexpr int32_t kNone = 999;  // "no signal / restriction / prompt"
+constexpr int32_t kNone = 999;       // "no signal / restriction / prompt"
+constexpr int32_t kStopAlarm = 998;  // restriction: a stop alarm rings
 constexpr int32_t kLineEndFrame = 55162;
 // A departure at the line's end (frames 54962..55163) lets the run go past it.
 constexpr int32_t kPastEndFirstFrame = 54962;

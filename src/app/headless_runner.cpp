@@ -214,21 +214,26 @@ int RunHeadless(const std::vector<std::string>& args) {
     RunSummary summary;
     RunnerClient client(window, mixer, trace.get(), options.traceTicks, summary);
 
+    // Input comes first at equal times: every event of one millisecond is
+    // applied before that millisecond's tick and refresh, and a close among
+    // them ends the run before those timers.
     int64_t end = 0;
     bool closed = false;
-    for (const ScriptEvent& event : script.events) {
-        if (options.untilMs && event.timeMs > *options.untilMs) break;
-        scheduler.AdvanceBefore(event.timeMs, client);
-        mixer.SetTime(event.timeMs);
-        end = event.timeMs;
-        if (!Apply(event, window, scheduler, joystick, serial)) {
-            closed = true;
-            break;
+    const auto& events = script.events;
+    for (size_t i = 0; i < events.size() && !closed;) {
+        const int64_t t = events[i].timeMs;
+        if (options.untilMs && t > *options.untilMs) break;
+        scheduler.AdvanceBefore(t, client);
+        mixer.SetTime(t);
+        end = t;
+        for (; i < events.size() && events[i].timeMs == t; ++i) {
+            if (!Apply(events[i], window, scheduler, joystick, serial)) {
+                closed = true;
+                break;
+            }
         }
-        scheduler.AdvanceTo(event.timeMs, client);
+        if (!closed) scheduler.AdvanceTo(t, client);
     }
-    // A close ends the run before the timers due at its own moment: input
-    // comes first at equal times.
     if (!closed) {
         if (options.untilMs) end = *options.untilMs;
         scheduler.AdvanceTo(end, client);

@@ -274,6 +274,24 @@ TEST_F(HeadlessRun, NothingAdvancesWhilePausedButTheHandlesStillMove) {
     EXPECT_EQ(t.Int(firstTick + 1, "EffectiveBrake"), -1);
 }
 
+TEST_F(HeadlessRun, AllKeysOfOneMillisecondComeBeforeItsRefresh) {
+    // Four "z" at 300 ms raise the power handle P0 -> P4 (the train's top
+    // notch), five "a" at the refresh moment 1000 ms bring it back to P0 and
+    // one more: both refresh rows must show the handle where the keys left it.
+    std::string script = "0 start\n";
+    for (int i = 0; i < 4; ++i) script += "300 char z\n";
+    for (int i = 0; i < 5; ++i) script += "1000 char a\n";
+    Outcome o = Run(script, "--until 1");
+    ASSERT_EQ(o.exitCode, 0) << o.err;
+    EXPECT_EQ(o.trace.Int(o.trace.RefreshAt(300), "PowerNotch"), 4);
+    EXPECT_EQ(o.trace.Int(o.trace.RefreshAt(1000), "PowerNotch"), 0);
+
+    // A close among them still ends the run before that moment's timers.
+    o = Run("0 start\n990 char z\n990 close\n990 char z\n", "--trace-every tick");
+    ASSERT_EQ(o.exitCode, 0) << o.err;
+    EXPECT_EQ(o.trace.Int(o.trace.rows.size() - 1, "t_ms"), 957);
+}
+
 TEST_F(HeadlessRun, RefusesABadScriptOrMissingFilesBeforeAnythingRuns) {
     Outcome o = Run("0 start\n100 char z\n# comment\n50 char a\n");
     EXPECT_EQ(o.exitCode, 1);

@@ -59,11 +59,14 @@ class Driver : public SchedulerClient {
         window_.start1Click();
         scheduler_.Start(0);
         holdBrake_ = plan_.electric ? 7 : 1;  // out of emergency; the express charges its pipe
+        // As the runner plays a script: every input of one moment comes before
+        // that moment's tick and refresh.
         for (int64_t t = kStepMs / 2; t < kGiveUpMs; t += kStepMs) {
             scheduler_.AdvanceBefore(t, *this);
+            mixer_.SetTime(t);
             if (!Step(t, error)) return false;
-            scheduler_.AdvanceTo(t, *this);
             if (finished_) return true;
+            scheduler_.AdvanceTo(t, *this);
         }
         error = std::string(plan_.label) + ": the run did not reach the terminus in time";
         return false;
@@ -84,19 +87,12 @@ class Driver : public SchedulerClient {
     }
     void Comment(const std::string& text) { script_ += "# " + text + "\n"; }
 
-    // Exactly what the runner does with one script event.
     void Press(int64_t t, char c) {
-        scheduler_.AdvanceBefore(t, *this);
-        mixer_.SetTime(t);
         window_.Input().TypedChar(c);
-        scheduler_.AdvanceTo(t, *this);
         Record(t, c == ' ' ? std::string("char space") : std::string("char ") + c);
     }
     void Enter(int64_t t) {
-        scheduler_.AdvanceBefore(t, *this);
-        mixer_.SetTime(t);
         window_.Input().KeyDown(kKeyReturn, false);
-        scheduler_.AdvanceTo(t, *this);
         Record(t, "key RETURN");
     }
 

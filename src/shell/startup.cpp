@@ -10,6 +10,7 @@
 #include "data/track_position_table.h"
 #include "data/train_file_reader.h"
 #include "input/masconupdate.h"
+#include "run/callouts.h"
 #include "shell/run_window.h"
 
 namespace kelvaron {
@@ -95,7 +96,9 @@ bool RunWindow::FormCreate(const std::function<void(const std::string&)>& status
     state_.TrackSoundPlayed.fill(false);
     state_.StationFlag.fill(StationFlags{});
 
-    input_ = std::make_unique<InputDispatcher>(context_, codes_);
+    InputHooks hooks;
+    hooks.callout = [this] { Callout(context_); };
+    input_ = std::make_unique<InputDispatcher>(context_, codes_, std::move(hooks));
     built_ = true;
     return true;
 }

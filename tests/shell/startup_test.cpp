@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
 #include "common/text_decoding.h"
+#include "input/keyboard.h"
 #include "platform/headless/fake_video_reader.h"
 #include "platform/headless/memory_settings_store.h"
 #include "platform/headless/scripted_joystick.h"
@@ -151,6 +153,29 @@ TEST_F(StartupTest, MoveToAStationLeavesTheTrainReadyToDepart) {
 
     w->StationClick("Sta0");
     EXPECT_EQ(w->State().SignalImageIndex, kNone);  // frame 30 is in no signal's view
+}
+
+TEST_F(StartupTest, EnterCallsOutTheSignShown) {
+    // The curve sign (OtherImageList entry 3, voice line_v_curve.wav) stands
+    // over frames 2700..2900; the test keys put the train at 2730 doing 10 km/h.
+    auto w = Build();
+    w->start1Click();
+    InputDispatcher& input = w->Input();
+    for (int i = 0; i < 2; ++i) input.KeyDown(kVkF8, true);  // 30 -> 2030
+    for (int i = 0; i < 7; ++i) input.KeyDown(kVkF6, true);  // -> 2730
+    input.KeyDown(kVkF12, true);
+    w->Timer1Timer();
+    ASSERT_EQ(w->State().PromptImage, 3);
+    input.KeyDown(kVkReturn, false);
+    EXPECT_NE(w->State().CalloutQueue[0], kNoSound);
+    // The next refresh speaks it on the call-out channel.
+    w->Timer1Timer();
+    const auto& records = mixer.Records();
+    const bool spoken = std::any_of(records.begin(), records.end(), [](const MixerCommand& c) {
+        return c.channel == kCalloutChannel && c.op == MixerOp::Bind &&
+               c.value.ends_with(" line_v_curve.wav");
+    });
+    EXPECT_TRUE(spoken);
 }
 
 }  // namespace

@@ -36,7 +36,6 @@ void BrakeStepBody(RunState& s, const TrainConfig& t) {
     if (t.Hold == 1 && s.BrakeNotch == 0) s.HoldPosition = true;
     if (t.Hold == 1 && s.BrakeNotch < 0 && !s.HoldExitLatch) s.BrakeNotch -= 1;
     if (t.Hold == 0) s.BrakeNotch -= 1;
-    if (t.Hold == 1 && s.HoldExitLatch) s.HoldExitLatch = false;
 }
 
 }  // namespace
@@ -66,6 +65,9 @@ bool StepTowardBrake(RunContext& run, int32_t lowest) {
     if (s.PowerNotch == 0 && s.BrakeNotch > lowest && !s.HoldPosition) {
         BrakeStepBody(s, run.train);
     }
+    // The latch only keeps this one step from going further; left set (power
+    // still on), it would swallow the next brake key.
+    s.HoldExitLatch = false;
     if (s.BrakeNotch == 0 && s.PowerNotch > 0) s.PowerNotch -= 1;
     RaiseAllMoved(s);
     return s.BrakeNotch < before;
@@ -85,13 +87,17 @@ void BrakeRelease(RunContext& run) {
     RunState& s = run.state;
     const TrainConfig& t = run.train;
     // From the hold position the step only leaves it.
+    bool released = true;
     if (s.HoldPosition) {
         s.HoldPosition = false;
     } else if (s.BrakeNotch < 0) {
         s.BrakeNotch += 1;
         if (t.Hold == 1 && s.BrakeNotch == 0) s.HoldPosition = true;
+    } else {
+        released = false;
     }
-    if (t.BrakeType != 0 || s.BrakeNotch == 0) ReleaseSound(run);
+    // A handle already at full release has nothing left to exhaust.
+    if (released && (t.BrakeType != 0 || s.BrakeNotch == 0)) ReleaseSound(run);
     RaiseBrakeMoved(s);
 }
 
@@ -100,6 +106,7 @@ void BrakeApply(RunContext& run) {
     const TrainConfig& t = run.train;
     ExitHoldTowardBrake(s);
     if (s.BrakeNotch > 1 - t.Brake && !s.HoldPosition) BrakeStepBody(s, t);
+    s.HoldExitLatch = false;
     RaiseBrakeMoved(s);
     // The automatic brake exhausts the pipe when the handle reaches "apply".
     if (t.BrakeType == 0 && s.BrakeNotch <= -3 && s.BcPressure != 0) ReleaseSound(run);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "input/input_dispatcher.h"
 #include "input/keyboard.h"
 #include "input/masconupdate.h"
 #include "input_test_run.h"
@@ -160,6 +161,32 @@ TEST(HandleOperations, TwoHandleBrakeSteppingWithHold) {
         EXPECT_EQ(t.state.BrakeNotch, notch[i]) << i;
         EXPECT_EQ(t.state.HoldPosition, hold[i]) << i;
     }
+}
+
+TEST(HandleOperations, TwoHandleBrakeKeysAfterTheHoldPositionAndAtFullRelease) {
+    InputTestRun t;
+    t.train.Handle = 1;
+    t.train.Hold = 1;
+    t.state.BrakeNotch = 0;
+    t.state.HoldPosition = true;
+    ControllerCodes codes;
+    InputDispatcher input(t.run, codes);
+    // Hold, P2, then "2" leaves the hold position for B1 (power stays on) and
+    // "." is a key of its own: one more step, B2.
+    for (char key : {'z', 'z', '2', '.'}) input.TypedChar(key);
+    EXPECT_EQ(t.state.PowerNotch, 2);
+    EXPECT_EQ(t.state.BrakeNotch, -2);
+
+    // Releasing B1 -> hold -> released sounds each step; at full release
+    // there is nothing to release and "," is silent.
+    t.train.Hold = 0;
+    t.state.BrakeNotch = -1;
+    t.state.HoldPosition = false;
+    input.TypedChar(',');
+    EXPECT_EQ(t.mixer.Count("play", test::kBr1), 1);
+    t.mixer.FinishPlaying(test::kBr1);
+    input.TypedChar(',');
+    EXPECT_EQ(t.mixer.Count("play", test::kBr1), 1);
 }
 
 }  // namespace

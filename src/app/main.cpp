@@ -10,25 +10,44 @@
 
 namespace {
 
+void PrintUsage(std::ostream& out) {
+    out << "usage:\n"
+           "  kelvaron [--data DIR]          the desktop program (data folder: DIR or .)\n"
+           "  kelvaron check --data DIR [--train FILE] [--line FILE] [--dump]\n"
+           "  kelvaron --headless --data DIR (--run local|express | --train F --line F)\n"
+           "           [--script FILE] [--trace FILE] [--trace-every refresh|tick]\n"
+           "           [--until SECONDS] [--sound-log FILE]\n"
+           "  kelvaron --help | --version\n";
+}
+
+// A command line that cannot be understood: the usage goes where errors go,
+// so that a script calling the program sees it and the exit status together.
 int Usage() {
-    std::cerr << "usage:\n"
-                 "  kelvaron [--data DIR]          the desktop program (data folder: DIR or .)\n"
-                 "  kelvaron check --data DIR [--train FILE] [--line FILE] [--dump]\n"
-                 "  kelvaron --headless --data DIR (--run local|express | --train F --line F)\n"
-                 "           [--script FILE] [--trace FILE] [--trace-every refresh|tick]\n"
-                 "           [--until SECONDS] [--sound-log FILE]\n";
+    PrintUsage(std::cerr);
     return kelvaron::kUsageExitCode;
+}
+
+bool Has(const std::vector<std::string>& args, const char* option) {
+    return std::find(args.begin(), args.end(), option) != args.end();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+    if (Has(args, "--help") || Has(args, "-h")) {
+        PrintUsage(std::cout);
+        return 0;
+    }
+    if (Has(args, "--version")) {
+        std::cout << "kelvaron " << KELVARON_VERSION << '\n';
+        return 0;
+    }
     if (!args.empty() && args[0] == "check") {
         int code = kelvaron::RunCheckCommand({args.begin() + 1, args.end()});
         return code == kelvaron::kUsageExitCode ? Usage() : code;
     }
-    if (std::find(args.begin(), args.end(), "--headless") != args.end()) {
+    if (Has(args, "--headless")) {
         int code = kelvaron::RunHeadless(args);
         return code == kelvaron::kUsageExitCode ? Usage() : code;
     }

@@ -74,6 +74,24 @@ TEST(CheckCommand, WrongOptionsShowTheUsage) {
     }
 }
 
+TEST(CommandLine, HelpAndVersionGoToStandardOutputAnUnknownOptionIsAnError) {
+    Outcome help = RunKelvaron("--help");
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.out.rfind("usage:\n", 0), 0u) << help.out;
+    EXPECT_EQ(help.err, "");
+
+    Outcome version = RunKelvaron("--version");
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out.rfind("kelvaron ", 0), 0u) << version.out;
+    EXPECT_EQ(version.err, "");
+
+    // Nothing is opened, not even the desktop: the usage goes to standard error.
+    Outcome unknown = RunKelvaron("--bogus");
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_EQ(unknown.out, "");
+    EXPECT_EQ(unknown.err, help.out);
+}
+
 TEST(CheckCommand, LineAndDumpShowWhatStartUpDerives) {
     const std::string data = Quoted(test::FixtureDir() / "fixtures");
     Outcome o = RunKelvaron("check --data " + data +

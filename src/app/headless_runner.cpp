@@ -208,11 +208,23 @@ int RunHeadless(const std::vector<std::string>& args) {
 
     RunWindow window(services, options.dataDir, options.trainFile, options.lineFile);
     if (!window.FormCreate()) return 1;
-    serial.onReceived = [&](int count) { window.Input().SerialReceived(serial, count); };
+    int64_t nowMs = 0;  // the time of the script event being applied
+    serial.onReceived = [&](int count) { window.RxChar(count, nowMs); };
 
     Scheduler scheduler;
     RunSummary summary;
     RunnerClient client(window, mixer, trace.get(), options.traceTicks, summary);
+
+    // The start of a serial code stops waiting for its rest at its own time,
+    // an input among the timers like any other.
+    const auto serialWaitsBefore = [&](int64_t limitMs) {
+        for (auto due = window.Input().SerialDeadline(); due && *due < limitMs;
+             due = window.Input().SerialDeadline()) {
+            scheduler.AdvanceBefore(*due, client);
+            mixer.SetTime(*due);
+            window.SerialWaitOver(*due);
+        }
+    };
 
     // Input comes first at equal times: every event of one millisecond is
     // applied before that millisecond's tick and refresh, and a close among
@@ -223,8 +235,10 @@ int RunHeadless(const std::vector<std::string>& args) {
     for (size_t i = 0; i < events.size() && !closed;) {
         const int64_t t = events[i].timeMs;
         if (options.untilMs && t > *options.untilMs) break;
+        serialWaitsBefore(t);
         scheduler.AdvanceBefore(t, client);
         mixer.SetTime(t);
+        nowMs = t;
         end = t;
         for (; i < events.size() && events[i].timeMs == t; ++i) {
             if (!Apply(events[i], window, scheduler, joystick, serial)) {
@@ -236,6 +250,7 @@ int RunHeadless(const std::vector<std::string>& args) {
     }
     if (!closed) {
         if (options.untilMs) end = *options.untilMs;
+        serialWaitsBefore(end + 1);
         scheduler.AdvanceTo(end, client);
     }
 

@@ -6,7 +6,7 @@
 namespace kelvaron {
 
 InputDispatcher::InputDispatcher(RunContext& run, const ControllerCodes& codes, InputHooks hooks)
-    : run_(run), codes_(codes), hooks_(std::move(hooks)) {}
+    : run_(run), codes_(codes), hooks_(std::move(hooks)), framer_(codes.Mascon) {}
 
 void InputDispatcher::TypedChar(char key) {
     AsciiDown(run_, key);
@@ -31,8 +31,13 @@ std::optional<std::string> InputDispatcher::ScanJoystick(Joystick& joystick, boo
     return caption;
 }
 
-void InputDispatcher::SerialReceived(SerialPort& port, int count) {
-    RxChar(run_, port, count, codes_.Mascon, posted_);
+void InputDispatcher::SerialReceived(SerialPort& port, int count, int64_t nowMs) {
+    RxChar(run_, port, count, nowMs, framer_, codes_.Mascon, posted_);
+    HandlePosted();
+}
+
+void InputDispatcher::SerialWaitOver(int64_t nowMs) {
+    ::kelvaron::SerialWaitOver(run_, nowMs, framer_, codes_.Mascon, posted_);
     HandlePosted();
 }
 

@@ -6,6 +6,7 @@
 #include "data/controller_file_reader.h"
 #include "input/keyboard.h"
 #include "input/posted_input.h"
+#include "input/serial_framer.h"
 #include "platform/joystick.h"
 #include "platform/serial_port.h"
 #include "run/run_context.h"
@@ -31,8 +32,13 @@ class InputDispatcher {
     // debug option is on and the state changed.
     std::optional<std::string> ScanJoystick(Joystick& joystick, bool debug);
 
-    // The serial port's received-characters event.
-    void SerialReceived(SerialPort& port, int count);
+    // The serial port's received-characters event, at `nowMs` of the caller's
+    // millisecond clock.
+    void SerialReceived(SerialPort& port, int count, int64_t nowMs);
+    // When the start of a code stops waiting for its rest; the caller then
+    // calls SerialWaitOver. Empty when nothing waits.
+    std::optional<int64_t> SerialDeadline() const { return framer_.Deadline(); }
+    void SerialWaitOver(int64_t nowMs);
 
   private:
     void HandlePosted();
@@ -41,6 +47,7 @@ class InputDispatcher {
     const ControllerCodes& codes_;
     InputHooks hooks_;
     PostedInputQueue posted_;
+    SerialFramer framer_;
 };
 
 }  // namespace kelvaron

@@ -45,23 +45,53 @@ void ApplyLine(RunContext& run, int line, PostedInputQueue& posted) {
     }
 }
 
+// Dropped bytes are shown escaped where they are not printable, and only the
+// latest of them: a noisy line must not grow the caption without end.
+std::string Visible(std::string_view noise) {
+    constexpr size_t kNoiseShown = 16;
+    if (noise.size() > kNoiseShown) noise = noise.substr(noise.size() - kNoiseShown);
+    std::string text;
+    for (const char c : noise) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7F) {
+            text += c;
+        } else {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            text += {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xF]};
+        }
+    }
+    return text;
+}
+
+void Apply(RunContext& run, const std::vector<SerialPiece>& pieces, const MasconCodes& codes,
+           PostedInputQueue& posted) {
+    std::string caption;
+    for (const SerialPiece& piece : pieces) {
+        if (piece.kind == SerialPiece::Kind::Noise) {
+            caption += Visible(piece.text);
+            continue;
+        }
+        caption = piece.text;
+        for (int line = 0; line < kMasconMeaningfulLines; ++line) {
+            if (codes[static_cast<size_t>(line)] == piece.text) ApplyLine(run, line, posted);
+        }
+    }
+    if (!pieces.empty()) run.state.ValueWindowCaption = std::move(caption);
+}
+
 }  // namespace
 
-void RxChar(RunContext& run, SerialPort& port, int count, const MasconCodes& codes,
-            PostedInputQueue& posted) {
+void RxChar(RunContext& run, SerialPort& port, int count, int64_t nowMs, SerialFramer& framer,
+            const MasconCodes& codes, PostedInputQueue& posted) {
     run.state.VigilanceTimer = 0;
     run.mixer.Stop(run.train.Sound_EBring);
     run.panel.SetVisible("Lamp_EB", false);
+    Apply(run, framer.Receive(port.Read(count), nowMs), codes, posted);
+}
 
-    std::string chunk = port.Read(count);
-    const std::string key = chunk.substr(0, kMasconKeyLength);
-    run.state.ValueWindowCaption = std::move(chunk);
-
-    constexpr int kMeaningfulLines = 22;
-    for (int line = 0; line < kMeaningfulLines; ++line) {
-        const std::string& code = codes[static_cast<size_t>(line)];
-        if (!code.empty() && key == code) ApplyLine(run, line, posted);
-    }
+void SerialWaitOver(RunContext& run, int64_t nowMs, SerialFramer& framer, const MasconCodes& codes,
+                    PostedInputQueue& posted) {
+    Apply(run, framer.Expire(nowMs), codes, posted);
 }
 
 }  // namespace kelvaron

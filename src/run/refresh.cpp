@@ -49,8 +49,6 @@ void WindowCaption(RunContext& run, Extras& extras) {
 
 void ValueWindow(RunContext& run, Extras& extras) {
     if (!extras.valueWindow) return;
-    const std::string& chunk = run.state.ValueWindowCaption;
-    if (!chunk.empty()) extras.valueWindow->caption = chunk;
     UpdateValueWindow(run, *extras.valueWindow);
 }
 

@@ -151,6 +151,21 @@ bool RunWindow::Redraw() {
     return RedrawFrame(state_, services_.video, frameBitmap_);
 }
 
+void RunWindow::RxChar(int count, int64_t nowMs) {
+    input_->SerialReceived(services_.serial, count, nowMs);
+    ShowSerialCaption();
+}
+
+void RunWindow::SerialWaitOver(int64_t nowMs) {
+    input_->SerialWaitOver(nowMs);
+    ShowSerialCaption();
+}
+
+void RunWindow::ShowSerialCaption() {
+    const std::string& caption = state_.ValueWindowCaption;
+    if (!caption.empty()) valueWindow_.caption = caption;
+}
+
 void RunWindow::ChooseController(int kind) {
     static constexpr const char* kItems[] = {"COM11", "COM21", "COM31"};
     if (kind >= 0 && kind <= 2) menu_.ChooseController(kItems[kind], state_);

@@ -82,6 +82,11 @@ class RunWindow {
 
     // Driver input, shared by every front end.
     InputDispatcher& Input() { return *input_; }
+    // The serial port's events, at `nowMs` of the front end's millisecond
+    // clock. The value window's caption follows them at once, before Start
+    // and while paused too, when a player checks the controller.
+    void RxChar(int count, int64_t nowMs);
+    void SerialWaitOver(int64_t nowMs);
     void ChooseController(int kind);
 
     RunContext& Context() { return context_; }
@@ -101,6 +106,7 @@ class RunWindow {
     void SetStartValues();
     void FillFixedLabels();
     void AddMoveItems();
+    void ShowSerialCaption();
 
     PlatformServices services_;
     std::filesystem::path dataDir_;

@@ -149,8 +149,9 @@ struct RunState {
 
     // Value window.
     bool ValueWindowShown = false;
-    // The last chunk the serial controller sent, shown as the window's caption;
-    // empty until then (the window keeps its own caption).
+    // The last code the serial controller sent, with any bytes dropped after
+    // it, shown as the window's caption; empty until then (the window keeps
+    // its own caption).
     std::string ValueWindowCaption;
 
     // Joystick controllers.

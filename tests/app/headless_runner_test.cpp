@@ -292,6 +292,19 @@ TEST_F(HeadlessRun, AllKeysOfOneMillisecondComeBeforeItsRefresh) {
     EXPECT_EQ(o.trace.Int(o.trace.rows.size() - 1, "t_ms"), 957);
 }
 
+TEST_F(HeadlessRun, ASerialCodeThatMayStillGrowActsWhenItsWaitIsOver) {
+    // "B1" (B1) begins "B18" (B8): it waits 100 ms for more, then acts as it is.
+    test::WriteFile(data_ / "mascon.dat",
+                    "P1\nP2\nP3\nP4\nP5\nP6\nN\nB1\nB2\nB3\nB4\nB5\nB6\nB7\nB18\n");
+    Outcome o = Run("0 start\n1000 serial B1\n1500 serial B1\n1550 serial 8\n2000 close\n");
+    ASSERT_EQ(o.exitCode, 0) << o.err;
+    const Trace& t = o.trace;
+    EXPECT_EQ(t.Int(t.RefreshAt(1000), "BrakeNotch"), -8);  // EB from the start
+    EXPECT_EQ(t.Int(t.RefreshAt(1100), "BrakeNotch"), -1);  // its wait ends before the refresh
+    EXPECT_EQ(t.Int(t.RefreshAt(1500), "BrakeNotch"), -1);
+    EXPECT_EQ(t.Int(t.RefreshAt(1600), "BrakeNotch"), -8);  // completed at 1550
+}
+
 TEST_F(HeadlessRun, RefusesABadScriptOrMissingFilesBeforeAnythingRuns) {
     Outcome o = Run("0 start\n100 char z\n# comment\n50 char a\n");
     EXPECT_EQ(o.exitCode, 1);

@@ -15,7 +15,7 @@ struct SerialRun : test::InputTestRun {
     InputDispatcher input{run, codes};
 
     SerialRun() {
-        port.onReceived = [this](int count) { input.SerialReceived(port, count); };
+        port.onReceived = [this](int count) { input.SerialReceived(port, count, 0); };
         // Notches 1-6, neutral, B1-B8, EB, forward, neutral, reverse, buzzer, horn, doors.
         const char* lines[] = {"P1", "P2", "P3", "P4", "P5", "P6", "N",  "B1", "B2", "B3", "B4",
                                "B5", "B6", "B7", "B8", "EB", "F",  "RN", "R",  "K1", "K3", "K7"};
@@ -23,20 +23,25 @@ struct SerialRun : test::InputTestRun {
     }
 };
 
-TEST(SerialController, OnlyTheFirstFiveCharactersOfAChunkCount) {
+TEST(SerialController, CodesAreTakenFromTheBytesWhateverTheChunks) {
     SerialRun t;
     t.codes.Mascon[0] = "ABCDE";
     t.codes.Mascon[1] = "ABCDEF";  // longer than five: never matches
     t.port.Receive("ABCDEFG");
     EXPECT_EQ(t.state.PowerNotch, 1);
-    EXPECT_EQ(t.state.ValueWindowCaption, "ABCDEFG");
-    t.port.Receive("B");  // a code split over two chunks matches nothing
-    t.port.Receive("3");
-    t.port.Receive("B3N");  // nor do two codes in one chunk
-    EXPECT_EQ(t.state.BrakeNotch, 0);
-    t.port.Receive("B3");
-    EXPECT_EQ(t.state.PowerNotch, 0);
+    EXPECT_EQ(t.state.ValueWindowCaption, "FG");  // the last code, forward, then the dropped G
+    t.port.Receive("B");                          // a code split over two chunks
+    EXPECT_EQ(t.state.ValueWindowCaption, "FG");
+    t.port.Receive("3\r\n");
     EXPECT_EQ(t.Text("BrakeLabel"), "B3");
+    EXPECT_EQ(t.state.ValueWindowCaption, "B3");
+    t.port.Receive("RP3");  // two codes in one chunk: both act, in order
+    EXPECT_EQ(t.state.Reverser, -1);
+    EXPECT_EQ(t.state.PowerNotch, 3);
+    EXPECT_EQ(t.state.ValueWindowCaption, "P3");
+    // Dropped bytes show escaped where they are not printable.
+    t.port.Receive(std::string("x\x01\xFF", 3));
+    EXPECT_EQ(t.state.ValueWindowCaption, "x\\x01\\xFF");
 }
 
 TEST(SerialController, EveryLineActsInOrder) {

@@ -46,6 +46,14 @@ RunWindowWidget::RunWindowWidget(GuiServices services, KeyRoute& keys,
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setSingleShot(true);
     QObject::connect(&timer_, &QTimer::timeout, [this] { Pump(); });
+    serialWait_.setTimerType(Qt::PreciseTimer);
+    serialWait_.setSingleShot(true);
+    QObject::connect(&serialWait_, &QTimer::timeout, [this] {
+        Input([this] {
+            run_.SerialWaitOver(wallClock());
+            ArmSerialWait();
+        });
+    });
 
     view_->onKey = [this](const QKeyEvent& event) { DriverKey(event); };
     view_->onWheel = [this](int step) {
@@ -73,6 +81,8 @@ void RunWindowWidget::Detach() {
     serial.onReceived = nullptr;
     serial.onOpened = nullptr;
     serial.onClosed = nullptr;
+    serial.onLost = nullptr;
+    serialWait_.stop();
 }
 
 bool RunWindowWidget::Build(const std::function<void(const std::string&)>& status) {
@@ -84,10 +94,18 @@ bool RunWindowWidget::Build(const std::function<void(const std::string&)>& statu
     valueWindow_.onClosed = [this] { run_.State().ValueWindowShown = false; };
     SerialPort& serial = services_.run.serial;
     serial.onReceived = [this](int count) {
-        Input([&] { run_.Input().SerialReceived(services_.run.serial, count); });
+        Input([&] {
+            run_.RxChar(count, wallClock());
+            ArmSerialWait();
+        });
     };
     serial.onOpened = [this] { services_.run.messages.Show("Connect to controller."); };
     serial.onClosed = [this] { services_.run.messages.Show("Disconnect from controller."); };
+    // The port is closed already, so the next connect command opens it again.
+    serial.onLost = [this](const std::string& port, const std::string& reason) {
+        services_.run.messages.Show("Lost the controller's port " + port + " (" + reason +
+                                    ").\nDisconnect from controller.");
+    };
 
     SyncWindows();
     adjustSize();
@@ -200,6 +218,16 @@ void RunWindowWidget::ToggleSerialPort() {
     if (!serial.Open(&error)) services_.run.messages.Show(error);
 }
 
+void RunWindowWidget::ArmSerialWait() {
+    const auto due = run_.Input().SerialDeadline();
+    if (!due) {
+        serialWait_.stop();
+        return;
+    }
+    serialWait_.start(
+        static_cast<int>(std::clamp<int64_t>(*due - wallClock(), 0, kLongestSleepMs)));
+}
+
 void RunWindowWidget::EditSerialSettings() {
     if (services_.serialSettings == nullptr) return;
     SerialSettingsDialog dialog(*services_.serialSettings, this);
@@ -238,6 +266,7 @@ void RunWindowWidget::closeEvent(QCloseEvent* event) {
     if (closed_ || !built_) return;
     closed_ = true;
     timer_.stop();
+    serialWait_.stop();
     // Closing the run closes the serial port, whose message still belongs to it.
     const bool deviceOk = run_.FormCloseQuery();
     Detach();

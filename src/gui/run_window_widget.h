@@ -71,6 +71,7 @@ class RunWindowWidget : public QMainWindow, private SchedulerClient {
     void ArmTimer();
     void EditSerialSettings();
     void ToggleSerialPort();
+    void ArmSerialWait();
     // Lets go of the shared key route, value window and serial port.
     void Detach();
 
@@ -83,6 +84,7 @@ class RunWindowWidget : public QMainWindow, private SchedulerClient {
     CabView* view_;
     std::unique_ptr<MenuBarView> menus_;
     QTimer timer_;
+    QTimer serialWait_;  // the start of a serial code waiting for its rest
     QElapsedTimer elapsed_;
     bool built_ = false;
     bool attached_ = false;  // holds the key route and the shared windows' events

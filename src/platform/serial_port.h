@@ -20,6 +20,9 @@ class SerialPort {
     std::function<void()> onOpened;
     std::function<void()> onClosed;
     std::function<void(int count)> onReceived;
+    // The port went away while open (an adapter pulled out): it is closed
+    // already, without onClosed. `port` names it; `reason` is the system's.
+    std::function<void(const std::string& port, const std::string& reason)> onLost;
 };
 
 }  // namespace kelvaron

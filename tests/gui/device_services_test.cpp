@@ -1,10 +1,6 @@
 #include <SDL.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <QtCore/QCoreApplication>
-#include <QtCore/QElapsedTimer>
 #include <cstdlib>
 #include <cstring>
 
@@ -12,6 +8,7 @@
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_settings_store.h"
 #include "platform/sdl/sdl_joystick.h"
+#include "pseudo_terminal.h"
 #include "test_support.h"
 
 namespace kelvaron {
@@ -45,27 +42,15 @@ TEST(SdlJoystickTest, ReadsTheFirstDeviceAndZeroWithoutOne) {
     EXPECT_EQ(gone.buttons, 0);
 }
 
-// Runs the event loop until `done` or two seconds have passed.
-template <class Done>
-bool WaitFor(Done done) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < 2000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
-
 TEST(QtSerialPortTest, DeliversReceivedChunksAndReportsOpenAndClose) {
     test::GuiApp();
-    const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(grantpt(master), 0);
-    ASSERT_EQ(unlockpt(master), 0);
+    test::PseudoTerminal line;
+    if (!line.ok()) GTEST_SKIP() << "this machine has no pseudo-terminals to stand in for a port";
 
     QtSerialPort port;
     EXPECT_EQ(port.settings.portName, "/dev/ttyS0");
     EXPECT_EQ(port.settings.baudRate, 19200);
-    port.settings.portName = ptsname(master);
+    port.settings.portName = line.SlavePath();
     int opened = 0, closed = 0, received = 0;
     port.onOpened = [&] { ++opened; };
     port.onClosed = [&] { ++closed; };
@@ -75,8 +60,8 @@ TEST(QtSerialPortTest, DeliversReceivedChunksAndReportsOpenAndClose) {
     ASSERT_TRUE(port.Open(&error)) << error;
     EXPECT_TRUE(port.IsOpen());
     EXPECT_EQ(opened, 1);
-    ASSERT_EQ(write(master, "P1ABC", 5), 5);
-    ASSERT_TRUE(WaitFor([&] { return received >= 5; }));
+    ASSERT_TRUE(line.Write("P1ABC"));
+    ASSERT_TRUE(test::WaitFor([&] { return received >= 5; }));
     EXPECT_EQ(port.Read(3), "P1A");
     EXPECT_EQ(port.Read(10), "BC");
 
@@ -85,7 +70,7 @@ TEST(QtSerialPortTest, DeliversReceivedChunksAndReportsOpenAndClose) {
     EXPECT_EQ(closed, 1);
     port.Close();  // closing a closed port reports nothing
     EXPECT_EQ(closed, 1);
-    close(master);
+    line.HangUp();
 
     port.settings.portName = "/dev/kelvaron-no-such-port";
     EXPECT_FALSE(port.Open(&error));

@@ -19,6 +19,8 @@
 #include "platform/headless/stderr_message_box.h"
 #include "platform/headless/virtual_mixer.h"
 #include "platform/qt/qt_picture_loader.h"
+#include "platform/qt/qt_serial_port.h"
+#include "pseudo_terminal.h"
 #include "test_support.h"
 
 namespace kelvaron {
@@ -33,13 +35,17 @@ class RunWindowWidgetTest : public ::testing::Test {
         messages.echo = false;
         window = std::make_unique<RunWindowWidget>(
             GuiServices{
-                PlatformServices{mixer, video, pictures, joystick, serial, settings, messages},
-                shell},
+                PlatformServices{mixer, video, pictures, joystick, Port(), settings, messages},
+                shell, PortSettings()},
             keys, values, help, test::FixtureDir() / "fixtures", "train_electric.dat",
             "line_basic.dat");
         window->wallClock = [this] { return wallMs; };
         ASSERT_TRUE(window->Build({})) << (messages.shown.empty() ? "" : messages.shown[0]);
     }
+
+    // The serial port the run gets: a scripted one unless a test brings its own.
+    virtual SerialPort& Port() { return serial; }
+    virtual SerialSettings* PortSettings() { return nullptr; }
 
     void Key(QWidget& to, Qt::Key key, const QString& text,
              Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -134,6 +140,17 @@ TEST_F(RunWindowWidgetTest, F5ShowsTheValueWindowAndItsCloseBoxHidesIt) {
     EXPECT_EQ(values.windowTitle(), "Value Display");
 }
 
+TEST_F(RunWindowWidgetTest, SerialCodesShowInTheValueWindowAtOnceBeforeStartAndWhilePaused) {
+    Key(window->View(), Qt::Key_F5, "");
+    serial.Receive("TSA55");  // no refresh has run yet
+    EXPECT_EQ(values.windowTitle(), "TSA55");
+    EXPECT_EQ(window->Run().State().PowerNotch, 2);
+    window->MenuCommand("start1");
+    window->MenuCommand("start1");  // paused
+    serial.Receive("TSG99\r\n?");
+    EXPECT_EQ(values.windowTitle(), "TSG99?");
+}
+
 TEST_F(RunWindowWidgetTest, TheWallClockDrivesTicksAndRefreshes) {
     RunState& s = window->Run().State();
     const int32_t clock = s.ClockTicks;
@@ -182,6 +199,94 @@ TEST_F(RunWindowWidgetTest, ClosingEndsTheRunAndStopsTheKeyRoute) {
     EXPECT_TRUE(closed);
     EXPECT_FALSE(lost);
     EXPECT_FALSE(keys.target);
+}
+
+using Handles = std::pair<int32_t, int32_t>;  // power notch, brake notch
+
+// The serial master controller through the real QSerialPort, on a
+// pseudo-terminal standing in for its adapter: the run window connects from
+// the Controller menu and drives the run from what the line delivers.
+class SerialControllerTest : public RunWindowWidgetTest {
+  protected:
+    void SetUp() override {
+        if (!line.ok())
+            GTEST_SKIP() << "this machine has no pseudo-terminals to stand in for a port";
+        port.settings.portName = line.SlavePath();
+        RunWindowWidgetTest::SetUp();
+        if (HasFatalFailure()) return;
+        port.onReceived = [this, deliver = port.onReceived](int count) {
+            received += count;
+            deliver(count);
+        };
+        window->MenuCommand("TS2");
+        ASSERT_TRUE(port.IsOpen());
+        ASSERT_EQ(messages.shown, std::vector<std::string>{"Connect to controller."});
+    }
+    // The run lets go of the port before the port goes.
+    void TearDown() override { window.reset(); }
+    SerialPort& Port() override { return port; }
+    SerialSettings* PortSettings() override { return &port.settings; }
+
+    // Writes to the line and waits until the run has read it all.
+    void Send(std::string_view bytes) {
+        sent += static_cast<int>(bytes.size());
+        ASSERT_TRUE(line.Write(bytes));
+        ASSERT_TRUE(test::WaitFor([&] { return received == sent; }));
+    }
+
+    Handles Now() const {
+        return {window->Run().State().PowerNotch, window->Run().State().BrakeNotch};
+    }
+    const std::string& Caption() { return window->Run().ValueWindow().caption; }
+
+    test::PseudoTerminal line;
+    QtSerialPort port;
+    int sent = 0, received = 0;
+};
+
+TEST_F(SerialControllerTest, CodesActAlikeWhateverChunksTheLineDeliversThemIn) {
+    // From the fixture's code table: P2, neutral, B3, emergency (B8), B1.
+    const std::vector<std::string> codes{"TSA55", "TSA50", "TSG99", "TSB40", "TSE99"};
+    const std::vector<Handles> expected{{2, 0}, {0, 0}, {0, -3}, {0, -8}, {0, -1}};
+    Send("TSA55TSA50TSG99TSB40TSE99");
+    EXPECT_EQ(Now(), expected.back());  // all of them, the last one last
+    // Byte by byte, with CR LF after each, with noise before each.
+    for (int way = 0; way < 3; ++way) {
+        for (size_t i = 0; i < codes.size(); ++i) {
+            if (way == 0)
+                for (const char c : codes[i]) Send(std::string(1, c));
+            if (way == 1) Send(codes[i] + "\r\n");
+            if (way == 2) Send("\x7f?T" + codes[i]);
+            EXPECT_EQ(Now(), expected[i]) << "way " << way;
+            EXPECT_EQ(Caption(), codes[i]);
+        }
+    }
+
+    // The rest of a code a tenth of a second late: neither part acts.
+    Send("TSA");
+    wallMs = 100;
+    ASSERT_TRUE(test::WaitFor([&] { return Caption() == "TSA"; }));
+    Send("55");
+    EXPECT_EQ(Now(), expected.back());
+}
+
+TEST_F(SerialControllerTest, APortThatGoesAwayIsClosedWithOneMessageAndOneClickReconnects) {
+    const std::string path = line.SlavePath();
+    line.HangUp();
+    ASSERT_TRUE(test::WaitFor([&] { return !port.IsOpen(); }));
+    QElapsedTimer settle;
+    settle.start();
+    test::WaitFor([&] { return settle.elapsed() > 300; });
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_NE(messages.shown[1].find(path), std::string::npos) << messages.shown[1];
+
+    test::PseudoTerminal again;  // the adapter plugged in again
+    port.settings.portName = again.SlavePath();
+    window->MenuCommand("TS2");
+    ASSERT_TRUE(port.IsOpen());
+    EXPECT_EQ(messages.shown.back(), "Connect to controller.");
+    ASSERT_TRUE(again.Write("TSA55"));
+    EXPECT_TRUE(test::WaitFor([&] { return Now() == Handles(2, 0); }));
 }
 
 TEST(HelpTextTest, FirstLineIsTheCaptionTheRestTheText) {

@@ -66,6 +66,25 @@ QtSerialPort::QtSerialPort() : port_(std::make_unique<QSerialPort>()) {
         const qint64 available = port_->bytesAvailable();
         if (available > 0 && onReceived) onReceived(static_cast<int>(available));
     });
+    // An unplugged adapter reports a resource error; a line hung up (a
+    // pseudo-terminal's other end closed) fails its reads over and over.
+    QObject::connect(port_.get(), &QSerialPort::errorOccurred,
+                     [this](QSerialPort::SerialPortError error) {
+                         if (losing_ || !port_->isOpen()) return;
+                         if (error == QSerialPort::ResourceError) {
+                             lostReason_ = port_->errorString().toStdString();
+                         } else if (error == QSerialPort::ReadError) {
+                             // Its text is whatever the system said last, not why.
+                             lostReason_ = "it can no longer be read";
+                         } else {
+                             return;
+                         }
+                         // Reported from inside the port's own read: it is closed
+                         // once that read has returned.
+                         losing_ = true;
+                         QMetaObject::invokeMethod(
+                             port_.get(), [this] { Lose(); }, Qt::QueuedConnection);
+                     });
 }
 
 QtSerialPort::~QtSerialPort() {
@@ -94,6 +113,7 @@ bool QtSerialPort::Open(std::string* error) {
         port_->setRequestToSend(false);
     }
     port_->clearError();
+    openName_ = settings.portName;
     if (onOpened) onOpened();
     return true;
 }
@@ -102,6 +122,13 @@ void QtSerialPort::Close() {
     if (!port_->isOpen()) return;
     port_->close();
     if (onClosed) onClosed();
+}
+
+void QtSerialPort::Lose() {
+    losing_ = false;
+    if (!port_->isOpen()) return;
+    port_->close();
+    if (onLost) onLost(openName_, lostReason_);
 }
 
 bool QtSerialPort::IsOpen() const {

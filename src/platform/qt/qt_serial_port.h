@@ -37,7 +37,12 @@ class QtSerialPort : public SerialPort {
     std::string Read(int n) override;
 
   private:
+    void Lose();
+
     std::unique_ptr<QSerialPort> port_;
+    std::string openName_;  // as the player gave it, for the messages
+    std::string lostReason_;
+    bool losing_ = false;
 };
 
 }  // namespace kelvaron

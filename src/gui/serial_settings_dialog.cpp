@@ -21,14 +21,26 @@ QComboBox* Choices(QWidget* parent, std::initializer_list<std::pair<const char*,
 }  // namespace
 
 SerialSettingsDialog::SerialSettingsDialog(const SerialSettings& settings, QWidget* parent)
-    : QDialog(parent) {
+    : QDialog(parent), previousPort_(settings.portName) {
     setWindowTitle("Serial port");
+    // The ports present, with what they say they are, so a player can tell
+    // the controller's adapter from the others; any other path may be typed.
     port_ = new QComboBox(this);
     port_->setEditable(true);
+    port_->setInsertPolicy(QComboBox::NoInsert);
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        port_->addItem(info.systemLocation());
+        const QString description = info.description();
+        port_->addItem(description.isEmpty()
+                           ? info.systemLocation()
+                           : QString("%1  (%2)").arg(info.systemLocation(), description),
+                       info.systemLocation());
     }
-    port_->setCurrentText(QString::fromStdString(settings.portName));
+    const QString current = QString::fromStdString(settings.portName);
+    const int listed = port_->findData(current);
+    if (listed >= 0)
+        port_->setCurrentIndex(listed);
+    else
+        port_->setCurrentText(current);
 
     baud_ = Choices(this,
                     {{"1200", 1200},
@@ -74,7 +86,10 @@ SerialSettingsDialog::SerialSettingsDialog(const SerialSettings& settings, QWidg
 
 SerialSettings SerialSettingsDialog::Settings() const {
     SerialSettings s;
-    s.portName = port_->currentText().trimmed().toStdString();
+    const QString text = port_->currentText().trimmed();
+    const int listed = port_->findText(text);
+    s.portName = (listed >= 0 ? port_->itemData(listed).toString() : text).toStdString();
+    if (s.portName.empty()) s.portName = previousPort_;  // a cleared box changes nothing
     s.baudRate = baud_->currentData().toInt();
     s.dataBits = dataBits_->currentData().toInt();
     s.stopBits = static_cast<SerialSettings::StopBits>(stopBits_->currentData().toInt());

@@ -8,8 +8,9 @@ class QComboBox;
 
 namespace kelvaron {
 
-// The serial port's settings dialog: port, baud rate, data bits, stop bits,
-// parity and flow control. The new settings apply at the next connect.
+// The serial port's settings dialog: port (one of those present, with their
+// descriptions, or a typed path), baud rate, data bits, stop bits, parity and
+// flow control. The new settings apply at the next connect.
 class SerialSettingsDialog : public QDialog {
   public:
     SerialSettingsDialog(const SerialSettings& settings, QWidget* parent = nullptr);
@@ -17,6 +18,7 @@ class SerialSettingsDialog : public QDialog {
     SerialSettings Settings() const;
 
   private:
+    std::string previousPort_;
     QComboBox* port_;
     QComboBox* baud_;
     QComboBox* dataBits_;

@@ -18,7 +18,11 @@ target_link_libraries(kelvaron_gui PUBLIC kelvaron_core kelvaron_platform_qt
                       kelvaron_platform_ffmpeg Qt6::Widgets Qt6::SerialPort
                       PkgConfig::OPENAL PkgConfig::SDL2 PkgConfig::SNDFILE)
 
-target_link_libraries(kelvaron PRIVATE kelvaron_gui)
+# The desktop program, which `kelvaron` becomes for every mode with windows.
+file(GLOB DESKTOP_APP_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/../src/app/desktop/*.cpp)
+add_executable(kelvaron-desktop ${DESKTOP_APP_SOURCES} ${CMAKE_CURRENT_LIST_DIR}/../src/app/usage.cpp)
+target_link_libraries(kelvaron-desktop PRIVATE kelvaron_gui)
+add_dependencies(kelvaron kelvaron-desktop)
 
 # The front end's tests need it and their application object; the rest of the
 # tests need neither.

@@ -112,3 +112,40 @@ TEST(CheckCommand, LineAndDumpShowWhatStartUpDerives) {
 
 }  // namespace
 }  // namespace kelvaron
+
+// A check or a headless run starts in a fraction of the time the desktop
+// libraries take to load, so the command must not load them for these modes.
+TEST(KelvaronCommand, ChecksAndHeadlessRunsLoadNoDesktopLibrary) {
+    const std::string data = Quoted(test::FixtureDir() / "fixtures");
+    setenv("LD_DEBUG", "libs", 1);
+    const Outcome check = RunKelvaron("check --data " + data + " --train train_electric.dat");
+    const Outcome run = RunKelvaron("--headless --data " + data +
+                                    " --train train_electric.dat --line line_basic.dat --until 1");
+    unsetenv("LD_DEBUG");
+    for (const Outcome* o : {&check, &run}) {
+        EXPECT_EQ(o->exitCode, 0);
+        // The loader's trace names every library it opens; the core's own are there.
+        EXPECT_NE(o->err.find("libQt6Gui"), std::string::npos);
+        for (const char* desktop : {"libQt6Widgets", "libQt6SerialPort", "libSDL2", "libopenal"}) {
+            EXPECT_EQ(o->err.find(desktop), std::string::npos) << desktop;
+        }
+    }
+}
+
+// Every mode with windows is the desktop program's: without it beside the
+// command, the command says so instead of failing in silence.
+TEST(KelvaronCommand, DesktopModesAreHandedToTheDesktopProgram) {
+    Outcome o = RunKelvaron("--data . --bogus");
+    EXPECT_EQ(o.exitCode, 2);
+    EXPECT_NE(o.err.find("usage:"), std::string::npos);
+
+    const auto lone = test::MakeTempDir();
+    std::filesystem::copy_file(KELVARON_BINARY, lone / "kelvaron");
+    const std::string command =
+        "'" + (lone / "kelvaron").string() + "' --data . 2>'" + (lone / "err").string() + "'";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(ReadAll(lone / "err"),
+              "kelvaron: kelvaron-desktop is not installed beside this program\n");
+}

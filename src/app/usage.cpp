@@ -1,0 +1,24 @@
+#include "app/usage.h"
+
+#include <iostream>
+
+#include "app/check_command.h"
+
+namespace kelvaron {
+
+void PrintUsage(std::ostream& out) {
+    out << "usage:\n"
+           "  kelvaron [--data DIR]          the desktop program (data folder: DIR or .)\n"
+           "  kelvaron check --data DIR [--train FILE] [--line FILE] [--dump]\n"
+           "  kelvaron --headless --data DIR (--run local|express | --train F --line F)\n"
+           "           [--script FILE] [--trace FILE] [--trace-every refresh|tick]\n"
+           "           [--until SECONDS] [--sound-log FILE]\n"
+           "  kelvaron --help | --version\n";
+}
+
+int Usage() {
+    PrintUsage(std::cerr);
+    return kUsageExitCode;
+}
+
+}  // namespace kelvaron

@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <limits>
 #include <sstream>
+#include <string>
+#include <vector>
 
 namespace kelvaron {
 namespace {
@@ -84,6 +88,47 @@ TEST(TraceWriter, DistancesRoundHalfEvenAndFlagsCountOnlyTheLinesStations) {
     EXPECT_EQ(StationFlagsDone(s, 100), 3);
     EXPECT_EQ(StationFlagsDone(s, 1000), 4);  // never beyond the flag table
     EXPECT_EQ(StationFlagsDone(s, -1), 0);
+}
+
+// Traces recorded by earlier versions were written with printf's "%.4Lf";
+// they must still compare byte for byte, at every magnitude and sign.
+TEST(TraceWriter, DistanceTextIsPrintfsAtEveryMagnitude) {
+    std::vector<long double> values = {0.0L,
+                                       -0.0L,
+                                       std::numeric_limits<long double>::denorm_min(),
+                                       -std::numeric_limits<long double>::denorm_min(),
+                                       std::ldexp(1.0L, 50) - 0.5L,
+                                       std::ldexp(1.0L, 50),
+                                       -std::ldexp(1.0L, 60),
+                                       1e300L,
+                                       -1e4000L,
+                                       std::numeric_limits<long double>::infinity(),
+                                       -std::numeric_limits<long double>::quiet_NaN()};
+    // Exact binary halves of the last digit, and their neighbours one unit
+    // of the 64-bit mantissa away, from a few 1/100 m to across the line.
+    for (int e = -16; e <= 48; e += 4) {
+        for (long double k : {1.0L, 3.0L, 5.0L, 7.0L, 12345.0L}) {
+            const long double tie = std::ldexp(k, e) + 0.00005L;
+            for (long double v : {tie, std::nextafter(tie, 0.0L), std::nextafter(tie, 1e30L)}) {
+                values.push_back(v);
+                values.push_back(-v);
+            }
+        }
+    }
+    for (int k = -2000; k <= 2000; ++k) values.push_back(k / 20000.0L + k * 1024.0L);
+
+    for (long double v : values) {
+        RunState s;
+        s.Distance = v;
+        std::ostringstream out;
+        TraceWriter writer(out);
+        writer.WriteRow(0, "tick", s, 0);
+        const std::string row = out.str().substr(TraceWriter::kHeader.size() + 1);
+        std::string expected(static_cast<size_t>(std::snprintf(nullptr, 0, "%.4Lf", v)), ' ');
+        std::snprintf(expected.data(), expected.size() + 1, "%.4Lf", v);
+        expected = "0,tick,0,0," + expected + ",";
+        EXPECT_EQ(row.substr(0, expected.size()), expected);
+    }
 }
 
 }  // namespace

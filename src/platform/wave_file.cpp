@@ -7,17 +7,48 @@
 
 namespace kelvaron {
 
-WaveSound ReadWaveMono(const std::filesystem::path& file) {
-    SF_INFO info{};
+namespace {
+
+constexpr int kBufferSamples = 4096;
+
+// Opens a WAVE file for reading; null (and nothing left open) for anything else.
+SNDFILE* OpenWave(const std::filesystem::path& file, SF_INFO& info) {
+    info = SF_INFO{};
     SNDFILE* sf = sf_open(file.c_str(), SFM_READ, &info);
-    if (sf == nullptr) return {};
+    if (sf == nullptr) return nullptr;
     const int major = info.format & SF_FORMAT_TYPEMASK;
-    constexpr int kBufferSamples = 4096;
     if ((major != SF_FORMAT_WAV && major != SF_FORMAT_WAVEX) || info.samplerate <= 0 ||
         info.channels <= 0 || info.channels > kBufferSamples) {
         sf_close(sf);
-        return {};
+        return nullptr;
     }
+    return sf;
+}
+
+}  // namespace
+
+WaveLength ReadWaveLength(const std::filesystem::path& file) {
+    SF_INFO info{};
+    SNDFILE* sf = OpenWave(file, info);
+    if (sf == nullptr) return {};
+    // The library never reads beyond the header's count, so once its last
+    // frame reads, decoding would give exactly that many frames. A header
+    // that promises more than the file holds is measured the long way.
+    std::vector<float> frame(static_cast<size_t>(info.channels));
+    const bool lastFrameReads = info.frames > 0 && info.frames < SF_COUNT_MAX &&
+                                sf_seek(sf, info.frames - 1, SEEK_SET) == info.frames - 1 &&
+                                sf_readf_float(sf, frame.data(), 1) == 1;
+    sf_close(sf);
+    if (lastFrameReads) return {info.frames, info.samplerate};
+    const WaveSound wave = ReadWaveMono(file);
+    if (wave.samples.empty()) return {};
+    return {static_cast<int64_t>(wave.samples.size()), wave.rate};
+}
+
+WaveSound ReadWaveMono(const std::filesystem::path& file) {
+    SF_INFO info{};
+    SNDFILE* sf = OpenWave(file, info);
+    if (sf == nullptr) return {};
     WaveSound out;
     out.rate = info.samplerate;
     std::vector<float> buffer(kBufferSamples);

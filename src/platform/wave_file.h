@@ -17,4 +17,14 @@ struct WaveSound {
 // no samples.
 WaveSound ReadWaveMono(const std::filesystem::path& file);
 
+// Frames and rate of a WAVE file, as ReadWaveMono would give them, without
+// decoding the whole file: the header's frame count is taken once the last
+// frame it promises has been read. Zero frames for anything ReadWaveMono
+// would give no samples.
+struct WaveLength {
+    int64_t frames = 0;
+    int32_t rate = 0;
+};
+WaveLength ReadWaveLength(const std::filesystem::path& file);
+
 }  // namespace kelvaron

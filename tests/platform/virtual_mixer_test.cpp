@@ -1,11 +1,16 @@
 #include "platform/headless/virtual_mixer.h"
 
 #include <gtest/gtest.h>
+#include <sndfile.h>
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "platform/wave_file.h"
 #include "test_support.h"
 
 namespace kelvaron {
@@ -79,6 +84,48 @@ TEST_F(VirtualMixerTest, MissingOrBrokenFilesGiveSilentSoundsThatNeverPlay) {
     // A header promising 1 s that holds 100 frames plays those 100 frames.
     const SoundId cut = mixer.CreateSound(WriteWave(dir / "cut.wav", 1000, 16, 1, 100, 1000));
     EXPECT_EQ(mixer.Frames(cut), 100);
+}
+
+std::string ReadBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Lengths come from the header once its last frame is there. Whatever the
+// header says, a sound is as long as the samples a player decodes from it.
+TEST_F(VirtualMixerTest, CompressedCutAndOddSizedFilesAreAsLongAsWhatDecodes) {
+    SF_INFO info{};
+    info.samplerate = 11025;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM;
+    const auto adpcm = dir / "adpcm.wav";
+    SNDFILE* sf = sf_open(adpcm.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(sf, nullptr);
+    std::vector<short> samples(3000, 1000);
+    ASSERT_EQ(sf_write_short(sf, samples.data(), 3000), 3000);
+    sf_close(sf);
+
+    // Cut inside its second block of compressed data.
+    const std::string bytes = ReadBytes(adpcm);
+    const size_t dataAt = bytes.find("data") + 8;
+    const size_t blockAlign =
+        static_cast<uint8_t>(bytes[32]) | static_cast<size_t>(static_cast<uint8_t>(bytes[33])) << 8;
+    test::WriteFile(dir / "adpcm_cut.wav", bytes.substr(0, dataAt + blockAlign + blockAlign / 2));
+
+    // 16-bit mono data of 201 bytes holds 100 whole frames.
+    std::string odd = ReadBytes(WriteWave(dir / "odd.wav", 1000, 16, 1, 101));
+    odd.pop_back();
+    test::WriteFile(dir / "odd.wav", odd);
+
+    const auto decodedFrames = [](const std::filesystem::path& file) {
+        return static_cast<int64_t>(ReadWaveMono(file).samples.size());
+    };
+    // IMA ADPCM keeps whole blocks: at least the 3000 frames written.
+    EXPECT_GE(mixer.Frames(mixer.CreateSound(adpcm)), 3000);
+    for (const char* name : {"adpcm.wav", "adpcm_cut.wav", "odd.wav"}) {
+        EXPECT_EQ(mixer.Frames(mixer.CreateSound(dir / name)), decodedFrames(dir / name)) << name;
+    }
+    EXPECT_EQ(mixer.Frames(mixer.CreateSound(dir / "odd.wav")), 100);
 }
 
 TEST_F(VirtualMixerTest, OnceSoundPlaysForItsLengthAndLoopedUntilStopped) {

@@ -11,19 +11,6 @@ namespace kelvaron {
 
 namespace {
 
-struct WaveLength {
-    int64_t frames = 0;
-    int32_t rate = 0;
-};
-
-// Length of a WAVE file in frames: a header that promises more data than the
-// file holds does not make the sound longer.
-WaveLength MeasureWave(const std::filesystem::path& file) {
-    const WaveSound wave = ReadWaveMono(file);
-    if (wave.samples.empty()) return {};
-    return {static_cast<int64_t>(wave.samples.size()), wave.rate};
-}
-
 std::string RatioText(long double ratio) {
     char text[48];
     std::snprintf(text, sizeof text, "%.6Lg", ratio);
@@ -115,14 +102,14 @@ bool VirtualMixer::IsPlaying(int channel) const {
 }
 
 SoundId VirtualMixer::CreateSound(const std::filesystem::path& file) {
-    const WaveLength length = MeasureWave(file);
+    const WaveLength length = ReadWaveLength(file);
     sounds_.push_back(Sound{length.frames, length.rate, false, file.filename().string()});
     return static_cast<SoundId>(sounds_.size() - 1);
 }
 
 void VirtualMixer::FreeSound(SoundId sound) {
     if (Find(sound) == nullptr) {
-        Log(-1, MixerOp::Free, std::to_string(sound) + " refused");
+        Log(-1, MixerOp::Free, [&] { return std::to_string(sound) + " refused"; });
         return;
     }
     sounds_[static_cast<size_t>(sound)].freed = true;
@@ -132,38 +119,41 @@ void VirtualMixer::FreeSound(SoundId sound) {
             ch.started = false;
         }
     }
-    Log(-1, MixerOp::Free, std::to_string(sound));
+    Log(-1, MixerOp::Free, [&] { return std::to_string(sound); });
 }
 
 bool VirtualMixer::Bind(int channel, SoundId sound) {
     const Sound* found = Find(sound);
-    std::string value = std::to_string(sound);
-    if (found != nullptr) value += " " + found->name;
+    auto value = [&] {
+        std::string text = std::to_string(sound);
+        if (found != nullptr) text += " " + found->name;
+        return text;
+    };
     if (!Exists(channel)) {
-        Log(channel, MixerOp::Bind, value + " refused");
+        Log(channel, MixerOp::Bind, [&] { return value() + " refused"; });
         return false;
     }
     Channel& ch = channels_[static_cast<size_t>(channel)];
     ch.sound = found != nullptr ? sound : kNoSound;
     ch.started = false;
     ch.looped = false;
-    Log(channel, MixerOp::Bind, std::move(value));
+    Log(channel, MixerOp::Bind, value);
     return true;
 }
 
 void VirtualMixer::Stop(int channel) {
     if (!Exists(channel)) {
-        Log(channel, MixerOp::Stop, "refused");
+        Log(channel, MixerOp::Stop, [] { return std::string("refused"); });
         return;
     }
     channels_[static_cast<size_t>(channel)].started = false;
-    Log(channel, MixerOp::Stop, "");
+    Log(channel, MixerOp::Stop, [] { return std::string(); });
 }
 
 void VirtualMixer::Start(int channel, bool looped) {
     const MixerOp op = looped ? MixerOp::Loop : MixerOp::Play;
     if (!Exists(channel)) {
-        Log(channel, op, "refused");
+        Log(channel, op, [] { return std::string("refused"); });
         return;
     }
     Channel& ch = channels_[static_cast<size_t>(channel)];
@@ -171,7 +161,7 @@ void VirtualMixer::Start(int channel, bool looped) {
     ch.looped = looped;
     ch.anchorMs = now_;
     ch.anchorMilliFrames = 0;
-    Log(channel, op, "");
+    Log(channel, op, [] { return std::string(); });
 }
 
 void VirtualMixer::Play(int channel) {
@@ -185,7 +175,8 @@ void VirtualMixer::PlayLooped(int channel) {
 bool VirtualMixer::SetVolume(int channel, int32_t hundredthsDb) {
     const bool accepted = Exists(channel) && hundredthsDb <= 0;
     if (accepted) channels_[static_cast<size_t>(channel)].volume = hundredthsDb;
-    Log(channel, MixerOp::Volume, std::to_string(hundredthsDb) + (accepted ? "" : " refused"));
+    Log(channel, MixerOp::Volume,
+        [&] { return std::to_string(hundredthsDb) + (accepted ? "" : " refused"); });
     return accepted;
 }
 
@@ -195,7 +186,7 @@ int32_t VirtualMixer::Volume(int channel) const {
 
 bool VirtualMixer::SetFrequencyRatio(int channel, long double ratio) {
     if (!Exists(channel) || !std::isfinite(ratio) || ratio <= 0) {
-        Log(channel, MixerOp::Frequency, RatioText(ratio) + " refused");
+        Log(channel, MixerOp::Frequency, [&] { return RatioText(ratio) + " refused"; });
         return false;
     }
     Channel& ch = channels_[static_cast<size_t>(channel)];
@@ -205,28 +196,30 @@ bool VirtualMixer::SetFrequencyRatio(int channel, long double ratio) {
         ch.anchorMs = now_;
     }
     ch.ratio = ratio;
-    Log(channel, MixerOp::Frequency, RatioText(ratio) + " " + std::to_string(FrequencyOf(ch)));
+    Log(channel, MixerOp::Frequency,
+        [&] { return RatioText(ratio) + " " + std::to_string(FrequencyOf(ch)); });
     return true;
 }
 
 void VirtualMixer::SetPrimaryFormat(int samplesPerSecond, int bitsPerSample, int channels) {
     format_ = PrimaryFormat{samplesPerSecond, bitsPerSample, channels};
-    Log(-1, MixerOp::Format,
-        std::to_string(samplesPerSecond) + " " + std::to_string(bitsPerSample) + " " +
-            std::to_string(channels));
+    Log(-1, MixerOp::Format, [&] {
+        return std::to_string(samplesPerSecond) + " " + std::to_string(bitsPerSample) + " " +
+               std::to_string(channels);
+    });
 }
 
 bool VirtualMixer::Reinitialise() {
     if (reinitialiseFails) {
-        Log(-1, MixerOp::Reinit, "refused");
+        Log(-1, MixerOp::Reinit, [] { return std::string("refused"); });
         return false;
     }
     channels_.fill(Channel{});
-    Log(-1, MixerOp::Reinit, "");
+    Log(-1, MixerOp::Reinit, [] { return std::string(); });
     return true;
 }
 
-void VirtualMixer::Log(int channel, MixerOp op, std::string value) {
+void VirtualMixer::Write(int channel, MixerOp op, std::string value) {
     if (sink_ != nullptr) {
         *sink_ << now_ << ' ' << channel << ' ' << MixerOpName(op);
         if (!value.empty()) *sink_ << ' ' << value;

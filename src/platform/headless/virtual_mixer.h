@@ -95,7 +95,13 @@ class VirtualMixer : public SoundMixer {
     int32_t FrequencyOf(const Channel& channel) const;
     int64_t PositionMilliFrames(const Channel& channel) const;
     void Start(int channel, bool looped);
-    void Log(int channel, MixerOp op, std::string value);
+    // The value text is made only when someone reads the log: a long run
+    // without one gives the mixer tens of thousands of commands.
+    template <class MakeValue>
+    void Log(int channel, MixerOp op, MakeValue&& makeValue) {
+        if (sink_ != nullptr || keepRecords_) Write(channel, op, makeValue());
+    }
+    void Write(int channel, MixerOp op, std::string value);
 
     std::ostream* sink_;
     bool keepRecords_;

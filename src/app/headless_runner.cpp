@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "app/check_command.h"
-#include "platform/ffmpeg/ffmpeg_video_reader.h"
+#include "app/video_on_demand.h"
 #include "platform/headless/memory_settings_store.h"
 #include "platform/headless/scripted_joystick.h"
 #include "platform/headless/scripted_serial_port.h"
@@ -20,8 +20,8 @@
 #include "shell/run_selection.h"
 #include "shell/run_summary.h"
 #include "shell/run_window.h"
+#include "shell/script_playback.h"
 #include "shell/trace_writer.h"
-#include "sim/scheduler.h"
 
 namespace kelvaron {
 
@@ -91,83 +91,12 @@ std::optional<int> ParseOptions(const std::vector<std::string>& args, RunnerOpti
     return std::nullopt;
 }
 
-// Feeds the scheduler's events to the run window and records the trace.
-class RunnerClient : public SchedulerClient {
-  public:
-    RunnerClient(RunWindow& window, VirtualMixer& mixer, TraceWriter* trace, bool traceTicks,
-                 RunSummary& summary)
-        : window_(window),
-          mixer_(mixer),
-          trace_(trace),
-          traceTicks_(traceTicks),
-          summary_(summary) {}
-
-    void OnTick(int64_t t) override {
-        mixer_.SetTime(t);
-        window_.MMTimer1Timer();
-        if (trace_ && traceTicks_) trace_->WriteRow(t, "tick", window_.State(), StationCount());
-    }
-    void OnRefresh(int64_t t) override {
-        mixer_.SetTime(t);
-        window_.Timer1Timer();
-        summary_.Observe(window_.State(), window_.Line());
-        if (trace_) trace_->WriteRow(t, "refresh", window_.State(), StationCount());
-    }
-
-  private:
-    int StationCount() const { return static_cast<int>(window_.Line().Station.size()); }
-
-    RunWindow& window_;
-    VirtualMixer& mixer_;
-    TraceWriter* trace_;
-    bool traceTicks_;
-    RunSummary& summary_;
-};
-
-// Applies one script event; false when it closes the run.
-bool Apply(const ScriptEvent& event, RunWindow& window, Scheduler& scheduler,
-           ScriptedJoystick& joystick, ScriptedSerialPort& serial) {
-    const int64_t t = event.timeMs;
-    InputDispatcher& input = window.Input();
-    return std::visit(
-        [&](const auto& a) -> bool {
-            using A = std::decay_t<decltype(a)>;
-            if constexpr (std::is_same_v<A, ScriptStart>) {
-                window.start1Click();
-                if (window.Running())
-                    scheduler.Start(t);
-                else
-                    scheduler.Pause(t);
-            } else if constexpr (std::is_same_v<A, ScriptChar>) {
-                input.TypedChar(a.character);
-            } else if constexpr (std::is_same_v<A, ScriptKey>) {
-                input.KeyDown(a.code, a.shift);
-            } else if constexpr (std::is_same_v<A, ScriptWheel>) {
-                if (a.up)
-                    input.WheelUp();
-                else
-                    input.WheelDown();
-            } else if constexpr (std::is_same_v<A, ScriptMove>) {
-                window.StationClick("Sta" + std::to_string(a.station));
-            } else if constexpr (std::is_same_v<A, ScriptController>) {
-                window.ChooseController(a.kind);
-            } else if constexpr (std::is_same_v<A, ScriptJoystick>) {
-                joystick.state = JoystickState{a.x, a.y, a.buttons};
-            } else if constexpr (std::is_same_v<A, ScriptSerial>) {
-                serial.Receive(a.text);
-            } else if constexpr (std::is_same_v<A, ScriptClose>) {
-                return false;
-            }
-            return true;
-        },
-        event.action);
-}
-
 }  // namespace
 
 int RunHeadless(const std::vector<std::string>& args) {
     RunnerOptions options;
     if (auto code = ParseOptions(args, options)) return *code;
+    VideoOnDemand video;
 
     RunScript script;
     if (options.script) {
@@ -198,7 +127,6 @@ int RunHeadless(const std::vector<std::string>& args) {
     }
 
     VirtualMixer mixer(options.soundLog ? &soundLog : nullptr, false);
-    FfmpegVideoReader video;
     QtPictureLoader pictures;
     ScriptedJoystick joystick;
     ScriptedSerialPort serial;
@@ -208,51 +136,15 @@ int RunHeadless(const std::vector<std::string>& args) {
 
     RunWindow window(services, options.dataDir, options.trainFile, options.lineFile);
     if (!window.FormCreate()) return 1;
-    int64_t nowMs = 0;  // the time of the script event being applied
-    serial.onReceived = [&](int count) { window.RxChar(count, nowMs); };
+    // A run without its video reader would run on as if the line had no video.
+    if (!video.LoadError().empty()) {
+        std::cerr << video.LoadError() << '\n';
+        return 1;
+    }
 
-    Scheduler scheduler;
     RunSummary summary;
-    RunnerClient client(window, mixer, trace.get(), options.traceTicks, summary);
-
-    // The start of a serial code stops waiting for its rest at its own time,
-    // an input among the timers like any other.
-    const auto serialWaitsBefore = [&](int64_t limitMs) {
-        for (auto due = window.Input().SerialDeadline(); due && *due < limitMs;
-             due = window.Input().SerialDeadline()) {
-            scheduler.AdvanceBefore(*due, client);
-            mixer.SetTime(*due);
-            window.SerialWaitOver(*due);
-        }
-    };
-
-    // Input comes first at equal times: every event of one millisecond is
-    // applied before that millisecond's tick and refresh, and a close among
-    // them ends the run before those timers.
-    int64_t end = 0;
-    bool closed = false;
-    const auto& events = script.events;
-    for (size_t i = 0; i < events.size() && !closed;) {
-        const int64_t t = events[i].timeMs;
-        if (options.untilMs && t > *options.untilMs) break;
-        serialWaitsBefore(t);
-        scheduler.AdvanceBefore(t, client);
-        mixer.SetTime(t);
-        nowMs = t;
-        end = t;
-        for (; i < events.size() && events[i].timeMs == t; ++i) {
-            if (!Apply(events[i], window, scheduler, joystick, serial)) {
-                closed = true;
-                break;
-            }
-        }
-        if (!closed) scheduler.AdvanceTo(t, client);
-    }
-    if (!closed) {
-        if (options.untilMs) end = *options.untilMs;
-        serialWaitsBefore(end + 1);
-        scheduler.AdvanceTo(end, client);
-    }
+    PlayScript(script, options.untilMs, {window, mixer, joystick, serial},
+               {trace.get(), options.traceTicks, summary});
 
     summary.Print(std::cout);
     if (!window.FormCloseQuery()) return 1;

@@ -12,27 +12,27 @@ namespace kelvaron {
 
 namespace {
 
-bool IsExecutable(const std::filesystem::path& file) {
+bool IsRegularFile(const std::filesystem::path& file) {
     std::error_code ec;
-    return std::filesystem::is_regular_file(file, ec) && access(file.c_str(), X_OK) == 0;
+    return std::filesystem::is_regular_file(file, ec);
 }
 
 }  // namespace
 
-std::optional<std::filesystem::path> FindCompanionProgram(const char* name) {
+std::optional<std::filesystem::path> FindCompanionFile(const char* name) {
     std::error_code ec;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec) return std::nullopt;
     const std::filesystem::path dir = self.parent_path();
     for (const std::filesystem::path& candidate :
          {dir / name, dir.parent_path() / "libexec" / "kelvaron" / name}) {
-        if (IsExecutable(candidate)) return candidate;
+        if (IsRegularFile(candidate)) return candidate;
     }
     return std::nullopt;
 }
 
 int HandOverTo(const char* name, char** argv) {
-    const auto program = FindCompanionProgram(name);
+    const auto program = FindCompanionFile(name);
     if (!program) {
         std::cerr << "kelvaron: " << name << " is not installed beside this program\n";
         return 1;

@@ -110,9 +110,6 @@ TEST(CheckCommand, LineAndDumpShowWhatStartUpDerives) {
     EXPECT_EQ(o.err, "路線ファイルに誤りがあります。[SpeedLimit]:0,1,0,100,200\n");
 }
 
-}  // namespace
-}  // namespace kelvaron
-
 // A check or a headless run starts in a fraction of the time the desktop
 // libraries take to load, so the command must not load them for these modes.
 TEST(KelvaronCommand, ChecksAndHeadlessRunsLoadNoDesktopLibrary) {
@@ -130,11 +127,14 @@ TEST(KelvaronCommand, ChecksAndHeadlessRunsLoadNoDesktopLibrary) {
             EXPECT_EQ(o->err.find(desktop), std::string::npos) << desktop;
         }
     }
+    // FFmpeg comes only with the video a run opens.
+    EXPECT_EQ(check.err.find("libavformat"), std::string::npos);
 }
 
-// Every mode with windows is the desktop program's: without it beside the
-// command, the command says so instead of failing in silence.
-TEST(KelvaronCommand, DesktopModesAreHandedToTheDesktopProgram) {
+// Every mode with windows is the desktop program's, and a run's video comes
+// from the video module: without them beside the command, the command says so
+// instead of failing in silence or running as if the line had no video.
+TEST(KelvaronCommand, DesktopModesAndVideoNeedTheirCompanionFiles) {
     Outcome o = RunKelvaron("--data . --bogus");
     EXPECT_EQ(o.exitCode, 2);
     EXPECT_NE(o.err.find("usage:"), std::string::npos);
@@ -148,4 +148,17 @@ TEST(KelvaronCommand, DesktopModesAreHandedToTheDesktopProgram) {
     EXPECT_EQ(WEXITSTATUS(status), 1);
     EXPECT_EQ(ReadAll(lone / "err"),
               "kelvaron: kelvaron-desktop is not installed beside this program\n");
+
+    const std::string run = "'" + (lone / "kelvaron").string() + "' --headless --data " +
+                            Quoted(test::FixtureDir() / "fixtures") +
+                            " --train train_electric.dat --line line_basic.dat 2>'" +
+                            (lone / "err").string() + "' >/dev/null";
+    const int runStatus = std::system(run.c_str());
+    ASSERT_TRUE(WIFEXITED(runStatus));
+    EXPECT_EQ(WEXITSTATUS(runStatus), 1);
+    EXPECT_EQ(ReadAll(lone / "err"),
+              "kelvaron: cannot load the video module kelvaron-video.so: not found\n");
 }
+
+}  // namespace
+}  // namespace kelvaron

@@ -179,8 +179,8 @@ bool AddLamps(PanelBuilder& b, const TrainConfig& train) {
     for (int i = 0; i < kLampCount; ++i) {
         const Lamp& lamp = train.Lamps[static_cast<size_t>(i)];
         const LampSetting& setting = kLampSettings[static_cast<size_t>(i)];
-        PanelControl c =
-            AutoSizeImage(kLampInfo[static_cast<size_t>(i)].component, lamp.Left, lamp.Top);
+        PanelControl c = AutoSizeImage(
+            std::string(kLampInfo[static_cast<size_t>(i)].component.Text()), lamp.Left, lamp.Top);
         if (setting.visibility != Visibility::NotSet)
             c.visible = setting.visibility == Visibility::Shown;
         if (setting.transparent) c.transparent = true;
@@ -203,7 +203,7 @@ bool AddNeedles(PanelBuilder& b, const TrainConfig& train) {
         if (meter.FileName.empty()) continue;  // absent: the refresh skips it
         PanelControl c;
         c.kind = PanelControl::Kind::Needle;
-        c.name = kNeedleInfo[static_cast<size_t>(index)].component;
+        c.name = kNeedleInfo[static_cast<size_t>(index)].component.Text();
         c.left = meter.Left;
         c.top = meter.Top;
         c.width = meter.Width;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "common/picture.h"
+#include "data/panel_names.h"
 
 namespace kelvaron {
 
@@ -43,21 +45,31 @@ struct ClockHands {
 };
 
 // The panel as data: controls in drawing order (later ones are drawn over
-// earlier ones). Controls are found by their component name.
+// earlier ones). Controls are found by their component name; where two share
+// a name, the first added.
 class PanelModel {
   public:
+    PanelModel() { slots_.fill(kNoControl); }
+
     // Adds a control at the top of the drawing order and returns it. The
-    // returned index stays valid for the life of the model.
+    // returned index stays valid for the life of the model. A control keeps
+    // the name it was added with.
     size_t Add(PanelControl control) {
+        const size_t slot = PanelName::SlotOf(control.name);
+        if (slot < slots_.size() && slots_[slot] == kNoControl) slots_[slot] = controls_.size();
         controls_.push_back(std::move(control));
         return controls_.size() - 1;
     }
-    PanelControl* Find(std::string_view name) {
-        for (auto& c : controls_)
-            if (c.name == name) return &c;
-        return nullptr;
+    PanelControl* Find(PanelName name) {
+        const size_t index = slots_[name.Slot()];
+        return index == kNoControl ? nullptr : &controls_[index];
     }
-    const PanelControl* Find(std::string_view name) const {
+    const PanelControl* Find(PanelName name) const {
+        const size_t index = slots_[name.Slot()];
+        return index == kNoControl ? nullptr : &controls_[index];
+    }
+    // Any name, known when the program is compiled or not ("Others" + n).
+    const PanelControl* FindByName(std::string_view name) const {
         for (const auto& c : controls_)
             if (c.name == name) return &c;
         return nullptr;
@@ -65,25 +77,24 @@ class PanelModel {
     PanelControl& At(size_t index) { return controls_[index]; }
     const PanelControl& At(size_t index) const { return controls_[index]; }
     const std::vector<PanelControl>& Controls() const { return controls_; }
-    std::vector<PanelControl>& Controls() { return controls_; }
 
     // Convenience for run logic: these do nothing when the panel lacks the control.
-    void SetVisible(std::string_view name, bool visible) {
+    void SetVisible(PanelName name, bool visible) {
         if (auto* c = Find(name)) c->visible = visible;
     }
     bool IsVisible(std::string_view name) const {
-        const auto* c = Find(name);
+        const auto* c = FindByName(name);
         return c && c->visible;
     }
-    void SetText(std::string_view name, std::string text) {
+    void SetText(PanelName name, std::string text) {
         if (auto* c = Find(name)) c->text = std::move(text);
     }
     std::string Text(std::string_view name) const {
-        const auto* c = Find(name);
+        const auto* c = FindByName(name);
         return c ? c->text : std::string();
     }
     // Draws a picture into a control (null clears it).
-    void SetPicture(std::string_view name, std::shared_ptr<const Picture> picture) {
+    void SetPicture(PanelName name, std::shared_ptr<const Picture> picture) {
         if (auto* c = Find(name)) c->picture = std::move(picture);
     }
 
@@ -91,7 +102,10 @@ class PanelModel {
     const ClockHands& Clock() const { return clock_; }
 
   private:
+    static constexpr size_t kNoControl = static_cast<size_t>(-1);
+
     std::vector<PanelControl> controls_;
+    std::array<size_t, kPanelComponentNames.size()> slots_;  // control index of each name
     ClockHands clock_;
 };
 

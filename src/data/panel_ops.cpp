@@ -18,8 +18,7 @@ void SetNeedleAngle(PanelModel& panel, NeedleIndex needle, int32_t degrees) {
     if (auto* control = panel.Find(kNeedleInfo[needle].component)) control->angle = degrees % 360;
 }
 
-void DrawImageListEntry(PanelModel& panel, std::string_view name, const ImageList& list,
-                        int32_t index) {
+void DrawImageListEntry(PanelModel& panel, PanelName name, const ImageList& list, int32_t index) {
     if (auto picture = list.Get(index)) panel.SetPicture(name, std::move(picture));
 }
 

@@ -25,7 +25,6 @@ void SetNeedleAngle(PanelModel& panel, NeedleIndex needle, int32_t degrees);
 
 // Draws entry `index` of an image list into a control. An entry the list does
 // not hold draws nothing and leaves the control as it was.
-void DrawImageListEntry(PanelModel& panel, std::string_view name, const ImageList& list,
-                        int32_t index);
+void DrawImageListEntry(PanelModel& panel, PanelName name, const ImageList& list, int32_t index);
 
 }  // namespace kelvaron

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/fixed4.h"
+#include "data/panel_names.h"
 
 namespace kelvaron {
 
@@ -168,7 +169,7 @@ struct TrainConfig {
 // Section header, component name and file-order position of each lamp.
 struct LampInfo {
     const char* section;
-    const char* component;
+    PanelName component;
 };
 inline constexpr std::array<LampInfo, kLampCount> kLampInfo{{
     {"[Lamp_Door]", "Lamp_Door"},
@@ -191,7 +192,7 @@ inline constexpr std::array<LampInfo, kLampCount> kLampInfo{{
 
 struct NeedleInfo {
     const char* section;
-    const char* component;
+    PanelName component;
     const char* errorLabel;
 };
 inline constexpr std::array<NeedleInfo, kNeedleCount> kNeedleInfo{{

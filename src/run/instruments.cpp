@@ -18,7 +18,7 @@ constexpr Fixed4 kVoltmeterStep = 1000000;
 constexpr int32_t kClientWidth = 640;  // the card waits just beyond the client area
 constexpr int32_t kCardStep = 30;
 
-constexpr std::array<const char*, kMaxOtherLamps> kOtherNames{
+constexpr std::array<PanelName, kMaxOtherLamps> kOtherNames{
     "Others0", "Others1", "Others2", "Others3", "Others4", "Others5",
     "Others6", "Others7", "Others8", "Others9", "Others10"};
 
@@ -78,7 +78,7 @@ void UpdatePanelLamps(RunContext& run) {
     panel.SetVisible("Lamp_Ele", powering || (s.EffectiveBrake < 0 && s.BrakeNotch > -train.Brake &&
                                               aboveLoseElec));
     panel.SetVisible("Lamp_Air", serviceBrake);
-    for (const char* name : kOtherNames) panel.SetVisible(name, true);
+    for (PanelName name : kOtherNames) panel.SetVisible(name, true);
 }
 
 void SlideTimetableCard(RunContext& run) {

@@ -33,11 +33,11 @@ constexpr int32_t kFirstUndrawnType = 6;
 constexpr int64_t kPointWindow = 10;
 constexpr int64_t kLimitWindow = 30;
 
-constexpr std::array<const char*, 5> kCabSignalLamps{"Lamp_G", "Lamp_YG", "Lamp_Y", "Lamp_YY",
-                                                     "Lamp_R"};
+constexpr std::array<PanelName, 5> kCabSignalLamps{"Lamp_G", "Lamp_YG", "Lamp_Y", "Lamp_YY",
+                                                   "Lamp_R"};
 
 void ShowCabSignalLamps(PanelModel& panel, int32_t image) {
-    for (const char* lamp : kCabSignalLamps) panel.SetVisible(lamp, false);
+    for (PanelName lamp : kCabSignalLamps) panel.SetVisible(lamp, false);
     if (IsGImage(image)) panel.SetVisible("Lamp_G", true);
     if (IsYGImage(image)) panel.SetVisible("Lamp_YG", true);
     if (IsYImage(image)) panel.SetVisible("Lamp_Y", true);

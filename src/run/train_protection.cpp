@@ -14,10 +14,14 @@ namespace {
 
 constexpr long double kPatternRange = 60000;  // 600 m in 1/100 m
 constexpr int32_t kPatternMargin = 5;         // km/h over a limit before the pattern acts
-constexpr int32_t kAlarmMargin = 5;           // km/h over a restriction before the bell
-constexpr int64_t kCheckWindow = 10;          // frames after a speed check point
-constexpr int32_t kVigilanceRing = 600;       // refreshes without action before the ring
-constexpr int32_t kVigilanceBrake = 650;      // ... and before the emergency brake
+
+// The restriction lamps of the cab signal, and with them the alarm lamp.
+constexpr PanelName kRestrictionLamps[] = {"Lamp_YG", "Lamp_Y", "Lamp_YY"};
+constexpr PanelName kAtsLamps[] = {"Lamp_Ats", "Lamp_YG", "Lamp_Y", "Lamp_YY"};
+constexpr int32_t kAlarmMargin = 5;       // km/h over a restriction before the bell
+constexpr int64_t kCheckWindow = 10;      // frames after a speed check point
+constexpr int32_t kVigilanceRing = 600;   // refreshes without action before the ring
+constexpr int32_t kVigilanceBrake = 650;  // ... and before the emergency brake
 
 // A speed limit in km/h in the unit of the run state's speed.
 Fixed4 KmH(int64_t kmh) {
@@ -31,12 +35,11 @@ void DemandBrakeUpdate(RunContext& run) {
 }
 
 // Shows one restriction lamp alone, the first time the restriction is met.
-void ShowRestrictionLamp(RunContext& run, const char* lamp, int32_t limit) {
+void ShowRestrictionLamp(RunContext& run, PanelName lamp, int32_t limit) {
     RunState& s = run.state;
     const PanelControl* control = run.panel.Find(lamp);
     if (control == nullptr || control->visible || s.AtsLimit != limit) return;
-    for (const char* other : {"Lamp_Ats", "Lamp_YG", "Lamp_Y", "Lamp_YY"})
-        run.panel.SetVisible(other, false);
+    for (PanelName other : kAtsLamps) run.panel.SetVisible(other, false);
     run.panel.SetVisible(lamp, true);
     s.AtsHandled = false;
 }
@@ -108,7 +111,7 @@ void RunAtsWarning(RunContext& run) {
         mixer.Stop(train.Sound_Ats2);
         mixer.PlayLooped(train.Sound_Ats1);
         panel.SetVisible("Lamp_Ats", true);
-        for (const char* lamp : {"Lamp_YG", "Lamp_Y", "Lamp_YY"}) panel.SetVisible(lamp, false);
+        for (PanelName lamp : kRestrictionLamps) panel.SetVisible(lamp, false);
         if (s.AtsLimit == 0) {  // a stop signal was passed: brake at once
             s.ForcedEB = true;
             masconupdate(run);
@@ -130,8 +133,7 @@ void RunAtsWarning(RunContext& run) {
         ShowRestrictionLamp(run, "Lamp_Y", line.Speed_Y);
         ShowRestrictionLamp(run, "Lamp_YG", line.Speed_YG);
         if (s.AtsLimit == kNone) {
-            for (const char* lamp : {"Lamp_Ats", "Lamp_YG", "Lamp_Y", "Lamp_YY"})
-                panel.SetVisible(lamp, false);
+            for (PanelName lamp : kAtsLamps) panel.SetVisible(lamp, false);
             s.AtsHandled = false;
         }
     }

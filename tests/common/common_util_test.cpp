@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cfenv>
+#include <cmath>
+#include <limits>
+
 #include "common/data_path.h"
 #include "common/text_decoding.h"
 #include "common/text_file.h"
@@ -18,6 +22,41 @@ TEST(Round, TiesGoToEven) {
     EXPECT_EQ(Round(-2.5L), -2);
     EXPECT_EQ(Round(-3.5L), -4);
     EXPECT_EQ(Round(std::nanl("")), 0);
+}
+
+// Every power of two up to 2^61 and its odd neighbour, both signs: n + 1/2 goes
+// to whichever of n and n + 1 is even, and one unit of the 64-bit mantissa
+// either side of the half goes to the nearer of the two. That covers the
+// largest Fixed4 values (forces of 10^9 N stored x 10^4) and far beyond.
+TEST(Round, TiesToEvenAndNearestAcrossTheFixed4Range) {
+    for (int k = 1; k <= 61; ++k) {
+        for (int64_t n : {int64_t{1} << k, (int64_t{1} << k) + 1}) {
+            for (int64_t sign : {1, -1}) {
+                const long double half = static_cast<long double>(sign * n) + sign * 0.5L;
+                const int64_t even = n % 2 == 0 ? n : n + 1;
+                EXPECT_EQ(Round(half), sign * even) << sign * n << " + 1/2";
+                EXPECT_EQ(Round(std::nextafter(half, 0.0L)), sign * n) << sign * n;
+                EXPECT_EQ(Round(std::nextafter(half, sign * 1e30L)), sign * (n + 1)) << sign * n;
+            }
+        }
+    }
+    EXPECT_EQ(Round(1e30L), std::numeric_limits<int64_t>::max());
+    EXPECT_EQ(Round(-1e30L), std::numeric_limits<int64_t>::min());
+    int32_t small = 7;
+    EXPECT_TRUE(Round32(-2147483648.4L, small));
+    EXPECT_EQ(small, std::numeric_limits<int32_t>::min());
+    EXPECT_FALSE(Round32(2147483647.5L, small));  // the tie goes to 2^31, which does not fit
+    EXPECT_FALSE(Round32(std::numeric_limits<long double>::infinity(), small));
+}
+
+// The store rounds in the processor's current mode. Under any other mode than
+// to-nearest 2.4 or 2.6 would store wrongly, so the whole run would drift.
+TEST(Round, TheRoundingModeIsToNearest) {
+    EXPECT_EQ(std::fegetround(), FE_TONEAREST);
+    EXPECT_EQ(Round(2.4L), 2);
+    EXPECT_EQ(Round(2.6L), 3);
+    EXPECT_EQ(Round(-2.4L), -2);
+    EXPECT_EQ(Round(-2.6L), -3);
 }
 
 TEST(GetField, FieldsBetweenCommasAndTheRestOfTheLine) {

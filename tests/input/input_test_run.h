@@ -72,7 +72,7 @@ struct InputTestRun : TestRun {
     }
     // Index of the notch picture a control shows, -1 when it shows none.
     int Shown(const char* control) const {
-        const auto* c = panel.Find(control);
+        const auto* c = panel.FindByName(control);
         return c && c->picture ? static_cast<int>(c->picture->pixels[0]) : -1;
     }
     std::string Text(const char* control) const { return panel.Text(control); }

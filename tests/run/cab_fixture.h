@@ -20,7 +20,7 @@ struct CabFixture : TestRun {
     }
     // Index of the picture a control shows, -1 for none.
     int64_t Shown(const std::string& name) const {
-        const auto* c = panel.Find(name);
+        const auto* c = panel.FindByName(name);
         return c && c->picture ? int64_t{c->picture->pixels[0]} : -1;
     }
     bool Visible(const std::string& name) const { return panel.IsVisible(name); }

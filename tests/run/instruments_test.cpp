@@ -16,7 +16,7 @@ struct InstrumentFixture : test::CabFixture {
     void AddNeedle(NeedleIndex index, int32_t zeroAngle, long double scale) {
         train.Needles[index].ZeroAngle = zeroAngle;
         train.Needles[index].Scale = scale;
-        AddControl(kNeedleInfo[index].component);
+        AddControl(std::string(kNeedleInfo[index].component.Text()));
     }
     int32_t Angle(NeedleIndex index) const {
         return panel.Find(kNeedleInfo[index].component)->angle;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "common/text_decoding.h"
 
@@ -49,6 +50,12 @@ void TextFile::SetText(std::string_view bytes) {
         if (end == std::string_view::npos) break;
         start = end + 1;
     }
+}
+
+void TextFile::SetLines(std::vector<std::string> lines) {
+    lines_ = std::move(lines);
+    next_ = 0;
+    readsPastEnd_ = 0;
 }
 
 std::string TextFile::ReadLine() {

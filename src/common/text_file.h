@@ -18,6 +18,8 @@ class TextFile {
 
     // Builds the reader over text already in memory (tests, generated data).
     void SetText(std::string_view bytes);
+    // Builds the reader over lines already decoded (an editor's lines).
+    void SetLines(std::vector<std::string> lines);
 
     bool Eof() const { return next_ >= lines_.size(); }
     std::string ReadLine();

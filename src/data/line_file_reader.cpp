@@ -28,11 +28,20 @@ bool Fits32(int64_t value) {
 class LineFileParser {
   public:
     LineFileParser(TextFile& file, const std::filesystem::path& dataDir, PictureLoader& pictures,
-                   CabImageLists& images, LineDefinition& line)
-        : file_(file), dataDir_(dataDir), pictures_(pictures), images_(images), line_(line) {}
+                   CabImageLists& images, LineDefinition& line, LineSourceMap* source)
+        : file_(file),
+          dataDir_(dataDir),
+          pictures_(pictures),
+          images_(images),
+          line_(line),
+          source_(source) {}
 
     void Parse();
     std::string Message() const { return std::string(kLineFileError) + label_ + ":" + current_; }
+    // The line being read, counted from 0; past the end when a list ran off the file.
+    size_t CurrentLine() const {
+        return file_.ReadsPastEnd() > 0 ? file_.LineNumber() : file_.LineNumber() - 1;
+    }
 
   private:
     [[noreturn]] static void Fail() { throw ReadFault{}; }
@@ -73,13 +82,17 @@ class LineFileParser {
     // Entry lines up to the "#" line; `readEntry` sees each entry's first line as current.
     template <typename ReadEntry>
     void ForEachEntry(size_t capacity, ReadEntry readEntry, bool skipComments = false) {
+        if (source_) source_->sections.back().isList = true;
         size_t count = 0;
         for (;;) {
             NextInList();
             if (StartsWith(current_, "#")) return;
             if (skipComments && StartsWith(current_, ";")) continue;
             if (count++ >= capacity) Fail();
+            const size_t first = CurrentLine();
             readEntry();
+            if (source_)
+                source_->sections.back().entries.push_back({first, CurrentLine() - first + 1});
         }
     }
     // A repeated list replaces the earlier entries.
@@ -99,6 +112,7 @@ class LineFileParser {
     PictureLoader& pictures_;
     CabImageLists& images_;
     LineDefinition& line_;
+    LineSourceMap* source_;
     std::string current_;
     std::string label_;
 };
@@ -321,7 +335,15 @@ void LineFileParser::Parse() {
         for (const auto& [header, read] : sections) {
             if (header == "[SoundData]") labelled = true;
             if (labelled) label_ = header;
-            if (StartsWith(current_, header)) read();
+            if (!StartsWith(current_, header)) continue;
+            if (source_)
+                source_->sections.push_back(LineSectionSource{.header = std::string(header),
+                                                              .isList = false,
+                                                              .headerLine = CurrentLine(),
+                                                              .entries = {},
+                                                              .endLine = 0});
+            read();
+            if (source_) source_->sections.back().endLine = CurrentLine();
         }
     }
 }
@@ -331,18 +353,28 @@ void LineFileParser::Parse() {
 bool LoadLineFile(const std::filesystem::path& dataDir, std::string_view fileName,
                   PictureLoader& pictures, CabImageLists& images, LineDefinition& line,
                   std::string& error) {
-    line = LineDefinition{};
-    line.FileName = fileName;
     TextFile file;
     if (!file.Open(ResolveDataPath(dataDir, fileName))) {
+        line = LineDefinition{};
+        line.FileName = fileName;
         error = std::string(kLineFileError) + std::string(fileName) + ":";
         return false;
     }
-    LineFileParser parser(file, dataDir, pictures, images, line);
+    return ReadLineDefinition(file, dataDir, fileName, pictures, images, line, error);
+}
+
+bool ReadLineDefinition(TextFile& file, const std::filesystem::path& dataDir,
+                        std::string_view fileName, PictureLoader& pictures, CabImageLists& images,
+                        LineDefinition& line, std::string& error, LineSourceMap* source) {
+    line = LineDefinition{};
+    line.FileName = fileName;
+    if (source) *source = LineSourceMap{};
+    LineFileParser parser(file, dataDir, pictures, images, line, source);
     try {
         parser.Parse();
     } catch (const ReadFault&) {
         error = parser.Message();
+        if (source) source->faultLine = parser.CurrentLine();
         return false;
     }
     return true;

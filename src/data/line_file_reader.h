@@ -6,7 +6,12 @@
 
 #include "data/cab_image_lists.h"
 #include "data/line_definition.h"
+#include "data/line_source_map.h"
 #include "platform/picture_loader.h"
+
+namespace kelvaron {
+class TextFile;
+}
 
 namespace kelvaron {
 
@@ -20,5 +25,12 @@ namespace kelvaron {
 bool LoadLineFile(const std::filesystem::path& dataDir, std::string_view fileName,
                   PictureLoader& pictures, CabImageLists& images, LineDefinition& line,
                   std::string& error);
+
+// The same reading over lines already in memory (an editor's unsaved text), named `fileName`
+// in the definition. With `source`, also notes which lines each section and entry came from,
+// and the line being read when reading failed.
+bool ReadLineDefinition(TextFile& file, const std::filesystem::path& dataDir,
+                        std::string_view fileName, PictureLoader& pictures, CabImageLists& images,
+                        LineDefinition& line, std::string& error, LineSourceMap* source = nullptr);
 
 }  // namespace kelvaron

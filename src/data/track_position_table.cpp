@@ -142,4 +142,18 @@ bool BuildTrackPositionTable(LineDefinition& line, std::string& error) {
     return true;
 }
 
+std::optional<int32_t> PositionOfFrame(const LineDefinition& line, long double frame) {
+    if (line.SpeedUnit.empty()) return std::nullopt;
+    if (frame == line.SpeedUnit.front().StartFrame) return 0;
+    std::optional<int32_t> found;
+    int32_t base = 0;
+    for (const auto& unit : line.SpeedUnit) {
+        if (frame > unit.StartFrame && frame <= unit.EndFrame) {
+            if (auto position = PositionIn(unit, base, frame)) found = position;
+        }
+        base = unit.CumulativeDistance;
+    }
+    return found;
+}
+
 }  // namespace kelvaron

@@ -24,4 +24,9 @@ long double DistanceIntoUnit(const SpeedUnitData& unit, long double frame);
 // a distance would leave the 32-bit range; the EventTable is then left empty.
 bool BuildTrackPositionTable(LineDefinition& line, std::string& error);
 
+// Distance in 1/100 m of any frame from the start of the line, by the rule that places the
+// stations and sound sources (the unit with FA < frame <= FB; the first unit's start frame is
+// 0). Empty when no unit holds the frame. Needs the CumulativeDistance of a built table.
+std::optional<int32_t> PositionOfFrame(const LineDefinition& line, long double frame);
+
 }  // namespace kelvaron

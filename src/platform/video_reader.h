@@ -20,6 +20,8 @@ class VideoReader {
     virtual void Close() = 0;
     // Frames of the picture stream, -1 when nothing is open.
     virtual int32_t FrameCount() const = 0;
+    // Frames per second of the picture stream as filmed (the run plays 30).
+    virtual double FramesPerSecond() const { return 30; }
     // Decodes exactly frame n, scaled to 480 x 240, into `into`. Frames outside
     // 0 .. count-1 leave `into` unchanged and give false.
     virtual bool DecodeFrame(int32_t n, Picture& into) = 0;

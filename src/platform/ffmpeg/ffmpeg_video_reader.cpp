@@ -338,6 +338,10 @@ void FfmpegVideoReader::Close() {
     state_.reset();
 }
 
+double FfmpegVideoReader::FramesPerSecond() const {
+    return state_ ? av_q2d(state_->frameRate) : 30;
+}
+
 int32_t FfmpegVideoReader::FrameCount() const {
     return state_ ? state_->frameCount : -1;
 }

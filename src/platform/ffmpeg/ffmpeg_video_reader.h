@@ -19,6 +19,7 @@ class FfmpegVideoReader : public VideoReader {
     bool Open(const std::filesystem::path& file) override;
     void Close() override;
     int32_t FrameCount() const override;
+    double FramesPerSecond() const override;
     bool DecodeFrame(int32_t n, Picture& into) override;
 
     // Jumps within the file since it was opened.

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/optical_flow.h"
+#include "studio/speed_fitting.h"
+
+namespace kelvaron {
+
+// What the speed estimate keeps of a video's optical flow: for every frame,
+// the vertical motion of each horizontal band of the picture's middle, in
+// picture heights, from the frame before (frame 0 has none).
+//
+// A camera at height h looking along a level track sees a point of the track
+// bed at distance Z on the row y = yh + f h / Z below the horizon yh. Moving
+// forward by d, the point moves down by d (y - yh)^2 / (f h). So every band of
+// the track bed moves in proportion to the square of its distance below the
+// horizon, and the factor is the distance travelled over the constant f h: the
+// camera's height, its lens and the track's texture do not enter, and one span
+// of known length sets the scale.
+struct FlowRecord {
+    static constexpr int32_t kBands = 120;
+    double framesPerSecond = 30;
+    std::vector<float> bands;  // frame after frame, kBands each, top to bottom
+
+    int32_t FrameCount() const { return static_cast<int32_t>(bands.size() / kBands); }
+    // Appends a frame: the median vertical motion of each band over the middle
+    // half of the width (where the track bed is and sideways turning moves
+    // rows least). An empty field appends a frame without motion.
+    void Append(const FlowField& field);
+};
+
+// The motion of the camera along the track, frame by frame, up to a scale.
+struct TrackMotion {
+    double horizon = 0;           // picture heights from the top
+    std::vector<double> forward;  // per frame, from the frame before; (y - yh)^2 units
+    std::vector<bool> still;      // per frame: part of a stretch standing still
+};
+
+// Finds the horizon that makes the bands' motion fit the track-bed geometry
+// best over the moving frames, then each frame's forward motion from the bands
+// below it. Bands that never move (the cab's own parts, the sky) and bands whose
+// motion does not fit (things standing beside the track, failed matches) do not
+// count. Empty with a reason when the video shows too little motion.
+std::optional<TrackMotion> EstimateTrackMotion(const FlowRecord& record, std::string& error);
+
+// Two frames and the metres between them (kilometre posts, a platform's length).
+struct KnownSpan {
+    int32_t from = 0;
+    int32_t to = 0;
+    double metres = 0;
+};
+
+// The filming speed of every frame, its scale set by the spans (least squares
+// over all of them). Empty with a reason when a span lies outside the video,
+// does not run forwards, or the camera did not move along it.
+std::optional<SpeedProfile> CalibratedSpeedProfile(const TrackMotion& motion,
+                                                   const std::vector<KnownSpan>& spans,
+                                                   std::string& error);
+
+}  // namespace kelvaron

@@ -1,0 +1,153 @@
+#include "studio/track_flow.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "platform/headless/fake_video_reader.h"
+#include "platform/headless/known_flow.h"
+#include "studio/flow_analysis.h"
+#include "test_support.h"
+
+namespace kelvaron {
+namespace {
+
+// A ride filmed at 30 frames a second, in metres per frame: standing 2 s, away at
+// 0.8 m/s^2 to 25 m/s, on at that speed, braking at 1 m/s^2, standing 3 s, away again.
+std::vector<double> Ride() {
+    std::vector<double> perFrame;
+    double v = 0;
+    for (int f = 0; f < 2400; ++f) {
+        const double t = f / 30.0;
+        if (t < 2) {
+            v = 0;
+        } else if (t < 40) {
+            v = std::min(25.0, v + 0.8 / 30);
+        } else if (t < 65) {
+            v = std::max(0.0, v - 1.0 / 30);
+        } else if (t < 68) {
+            v = 0;
+        } else {
+            v = std::min(25.0, v + 0.8 / 30);
+        }
+        perFrame.push_back(v / 30);
+    }
+    return perFrame;
+}
+
+// What a camera looking along a level track would see, picture heights per frame: the bed
+// below the horizon moves by the distance times (y - 0.42)^2 / 3 (3 = f h in picture
+// heights and metres), plus a bounce of the cab shared by all rows and some noise. Above
+// the horizon things move at random; the bottom eighth is the cab's own dashboard.
+class RideFlow {
+  public:
+    RideFlow(std::vector<double> ride, uint32_t seed) : ride_(std::move(ride)), random_(seed) {}
+    void operator()(size_t n, FlowField& field) {
+        constexpr int32_t width = 96;
+        constexpr int32_t height = 120;
+        field.width = width;
+        field.height = height;
+        field.dx.assign(width * height, 0.0f);
+        field.dy.assign(width * height, 0.0f);
+        const double travelled = ride_[std::min(n + 1, ride_.size() - 1)];
+        const double bounce = 0.0008 * std::sin(static_cast<double>(n) / 4);
+        std::normal_distribution<double> noise(0, 0.0006);
+        std::uniform_real_distribution<double> clutter(-0.01, 0.01);
+        for (int32_t y = 0; y < height; ++y) {
+            const double row = (y + 0.5) / height;
+            for (int32_t x = 0; x < width; ++x) {
+                double m = 0;
+                if (row >= 0.875) {
+                    m = 0;  // the cab does not move in its own picture
+                } else if (row < 0.42) {
+                    m = clutter(random_);
+                } else {
+                    m = travelled * (row - 0.42) * (row - 0.42) / 3 + bounce + noise(random_);
+                }
+                field.dy[static_cast<size_t>(y * width + x)] = static_cast<float>(m * height);
+            }
+        }
+    }
+
+  private:
+    std::vector<double> ride_;
+    std::mt19937 random_;
+};
+
+FlowRecord Analysed(const std::vector<double>& ride) {
+    FakeVideoReader video;
+    video.frameCountWhenOpen = static_cast<int32_t>(ride.size());
+    video.Open("ride.avi");
+    KnownFlow flow(RideFlow(ride, 3));
+    std::string error;
+    auto record = AnalyseFlow(video, flow, nullptr, error);
+    EXPECT_TRUE(record) << error;
+    return record ? *record : FlowRecord{};
+}
+
+TEST(TrackFlow, OneSpanSetsTheScaleOfTheWholeRide) {
+    const auto ride = Ride();
+    const FlowRecord record = Analysed(ride);
+    ASSERT_EQ(record.FrameCount(), 2400);
+    std::string error;
+    auto motion = EstimateTrackMotion(record, error);
+    ASSERT_TRUE(motion) << error;
+    EXPECT_NEAR(motion->horizon, 0.42, 0.01);
+    // Standing from 0 to 2 s and from 65 to 68 s (frames 1950..2039).
+    EXPECT_TRUE(motion->still[30]);
+    EXPECT_TRUE(motion->still[2000]);
+    EXPECT_FALSE(motion->still[1000]);
+
+    std::vector<double> truth(ride.size() + 1, 0);  // metres up to each frame
+    for (size_t f = 1; f < ride.size(); ++f) truth[f] = truth[f - 1] + ride[f];
+    // About 500 m: from frame 600 (20 s) to frame 1200 (40 s).
+    const KnownSpan span{600, 1200, truth[1200] - truth[600]};
+    auto profile = CalibratedSpeedProfile(*motion, {span}, error);
+    ASSERT_TRUE(profile) << error;
+    double metres = 0;
+    for (size_t f = 1; f < ride.size(); ++f) {
+        metres += profile->kmh[f] / 108;
+        if (truth[f] > 50) {
+            ASSERT_NEAR(metres, truth[f], truth[f] * 0.01) << "frame " << f;
+        }
+    }
+}
+
+TEST(TrackFlow, MotionIsKeptBesideTheVideoAndMeasuringCanBeStopped) {
+    const auto dir = test::MakeTempDir();
+    const auto file = dir / "ride.avi";
+    test::WriteFile(file, "a video");
+    const auto ride = Ride();
+    FakeVideoReader video;
+    video.frameCountWhenOpen = 300;
+    KnownFlow flow(RideFlow(ride, 5));
+    std::string error;
+    int32_t lastDone = 0;
+    auto stopHalfWay = [&](int32_t done, int32_t total) {
+        lastDone = done;
+        return done * 2 < total;
+    };
+    EXPECT_FALSE(FlowOfVideo(file, video, flow, stopHalfWay, error));
+    EXPECT_EQ(error, "stopped");
+    EXPECT_LT(lastDone, 300);
+    EXPECT_FALSE(std::filesystem::exists(FlowCachePath(file)));
+
+    auto first = FlowOfVideo(file, video, flow, nullptr, error);
+    ASSERT_TRUE(first) << error;
+    // The second time nothing is decoded: the video need not even open.
+    FakeVideoReader closed;
+    closed.opens = false;
+    auto second = FlowOfVideo(file, closed, flow, nullptr, error);
+    ASSERT_TRUE(second) << error;
+    ASSERT_EQ(second->bands.size(), first->bands.size());
+    for (size_t i = 0; i < first->bands.size(); ++i) {
+        ASSERT_NEAR(second->bands[i], first->bands[i], 1e-5) << i;
+    }
+    // A changed video is measured again.
+    test::WriteFile(file, "another video");
+    EXPECT_FALSE(FlowOfVideo(file, closed, flow, nullptr, error));
+}
+
+}  // namespace
+}  // namespace kelvaron

@@ -11,8 +11,8 @@ file(GLOB_RECURSE GUI_SOURCES CONFIGURE_DEPENDS
     ${CMAKE_CURRENT_LIST_DIR}/../src/platform/openal/*.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../src/platform/sdl/*.cpp
     ${CMAKE_CURRENT_LIST_DIR}/../src/platform/qt/*.cpp)
-# The picture loader is in the platform library every program uses.
-list(FILTER GUI_SOURCES EXCLUDE REGEX "/qt_picture_loader\\.cpp$")
+# The picture and GPX readers are in the platform library every program uses.
+list(FILTER GUI_SOURCES EXCLUDE REGEX "/qt_(picture_loader|gpx_reader)\\.cpp$")
 add_library(kelvaron_gui STATIC ${GUI_SOURCES})
 target_link_libraries(kelvaron_gui PUBLIC kelvaron_core kelvaron_platform_qt
                       kelvaron_platform_ffmpeg Qt6::Widgets Qt6::SerialPort

@@ -1,0 +1,93 @@
+#include "gui/studio/studio_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QtWidgets/QLabel>
+#include <QtWidgets/QTableWidget>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "gui/studio/profile_chart.h"
+#include "gui/studio/record_form.h"
+#include "gui_test_app.h"
+#include "platform/ffmpeg/video_writer.h"
+#include "platform/qt/qt_picture_loader.h"
+#include "test_support.h"
+
+namespace kelvaron {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadBytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// The fixture line with its pictures, and a short video where its labels file looks for it.
+fs::path DataFolder() {
+    const fs::path dir = test::MakeTempDir();
+    for (const auto& entry : fs::directory_iterator(test::FixtureDir() / "fixtures")) {
+        if (entry.is_regular_file()) fs::copy_file(entry.path(), dir / entry.path().filename());
+    }
+    fs::create_directories(dir / "movie");
+    VideoSettings settings{.width = 96, .height = 48, .fps = 30, .codec = "mjpeg"};
+    EXPECT_TRUE(WriteTestVideo(dir / "movie" / "line_basic.avi", settings, 600,
+                               [](int32_t frame, Picture& picture) {
+                                   for (auto& pixel : picture.pixels) pixel = 0xFF000000u | frame;
+                               }));
+    return dir;
+}
+
+TEST(StudioWindow, StationPlacedAtAFrameIsShownSavedAndAccepted) {
+    test::GuiApp();
+    const fs::path dir = DataFolder();
+    const std::string original = ReadBytes(dir / "line_basic.dat");
+    QtPictureLoader pictures;
+    std::string error;
+    auto line = StudioLine::Open(dir, "line_basic.dat", pictures, error);
+    ASSERT_TRUE(line) << error;
+    StudioWindow window(std::move(*line), {});
+    std::vector<std::string> messages;
+    window.onMessage = [&](const std::string& text) { messages.push_back(text); };
+    EXPECT_EQ(window.CheckLabel().text(), "check: no faults");
+
+    window.ShowFrame(300);
+    ASSERT_EQ(window.CurrentFrame(), 300);
+    window.Form().SetKind(RecordKind::Station);
+    ASSERT_TRUE(window.AddAtCurrentFrame()) << (messages.empty() ? "" : messages.back());
+
+    // The new station's zone is 240..360, its stop frame 300, inside the unit 0..600 going
+    // from 5 to 45 km/h: 25 km/h there, a mean of 15 km/h for 10 s, 41.67 m.
+    const QTableWidget& table = window.Table();
+    int row = -1;
+    for (int r = 0; r < table.rowCount(); ++r) {
+        if (table.item(r, 0)->text() == "station" && table.item(r, 2)->text() == "300.0") row = r;
+    }
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(table.item(row, 3)->text(), "41.67");
+    const auto& stops = window.Chart().Profile().stations;
+    EXPECT_NE(std::find(stops.begin(), stops.end(), 41.67), stops.end());
+
+    ASSERT_TRUE(window.Save());
+    const std::string saved = ReadBytes(dir / "line_basic.dat");
+    // The one new line, in the file's own Shift-JIS and CR LF, among the untouched others.
+    const std::string added = "station,0,240,360,0,1080000,1080300\r\n";
+    ASSERT_EQ(saved.size(), original.size() + added.size());
+    EXPECT_NE(saved.find("\r\n" + added), std::string::npos);
+
+    const std::string check = std::string(KELVARON_BINARY) + " check --data " + dir.string() +
+                              " --line line_basic.dat > /dev/null";
+    EXPECT_EQ(std::system(check.c_str()), 0);
+
+    // The test drive starts from the new station once the frame on screen is past it.
+    window.ShowFrame(400);
+    ASSERT_TRUE(window.TestDriveStation());
+    EXPECT_EQ(window.Line().Definition().Station[*window.TestDriveStation()].ZoneStart, 240);
+}
+
+}  // namespace
+}  // namespace kelvaron

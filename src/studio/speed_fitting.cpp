@@ -10,6 +10,8 @@ namespace kelvaron {
 
 namespace {
 
+constexpr double kFastestFilmingSpeed = 1000;  // km/h
+
 // Greedy from the start: each unit runs as far as one straight line from the
 // last unit's end can stay within the tolerance of every frame and still end
 // on a whole km/h. The slopes that keep all frames so far within reach form a
@@ -73,7 +75,8 @@ std::optional<SpeedFit> FitSpeedUnits(const SpeedProfile& profile, double tolera
             error = "the filming speed has a frame without a value";
             return std::nullopt;
         }
-        s = std::max(0.0, s);
+        // Whole km/h must fit the file's 32-bit fields; no film is shot faster than this.
+        s = std::clamp(s, 0.0, kFastestFilmingSpeed);
     }
     // A tighter fit than the file can hold is widened step by step; the caller is told.
     for (double tol = tolerance;; tol *= 1.25) {

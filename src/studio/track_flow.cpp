@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "common/common_util.h"
 
@@ -27,13 +28,10 @@ double Centre(int32_t band) {
 
 // Forward motion of one frame: the factor k of m = k (y - yh)^2 + c over the usable bands,
 // c being the cab's pitching, which moves every row alike. Least squares reweighted so that
-// bands that do not fit lose their say; also the fit's remaining error.
+// bands that do not fit lose their say.
 struct FrameFit {
     double k = 0;
     double pitch = 0;
-    double residual = 0;
-    double energy = 0;
-    int32_t bands = 0;
 };
 FrameFit FitFrame(const float* m, const std::vector<bool>& usable, double horizon) {
     FrameFit fit;
@@ -77,13 +75,6 @@ FrameFit FitFrame(const float* m, const std::vector<bool>& usable, double horizo
             const double u = (m[b] - fit.k * r2[b] - fit.pitch) / (4.685 * scale);
             weights[b] = std::abs(u) < 1 ? (1 - u * u) * (1 - u * u) : 0;
         }
-    }
-    for (int32_t b = 0; b < kBands; ++b) {
-        if (weights[b] <= 0) continue;
-        const double e = m[b] - fit.k * r2[b] - fit.pitch;
-        fit.residual += weights[b] * e * e;
-        fit.energy += weights[b] * m[b] * m[b];
-        ++fit.bands;
     }
     return fit;
 }
@@ -138,32 +129,75 @@ std::optional<TrackMotion> EstimateTrackMotion(const FlowRecord& record, std::st
         usable[static_cast<size_t>(b)] = quiet * 5 < moving.size() * 4;
     }
 
-    // The horizon: the height that lets the moving frames fit best. A few hundred frames
-    // spread over the video are enough to find it.
+    // The horizon. Every frame moves the bands by its own distance times one shape common to
+    // all frames, the square of the height below the horizon. The shape is found first, by
+    // alternating medians over a sample of moving frames (frame = band / shape, shape = band /
+    // frame); its square root is then a straight line in the height, zero at the horizon.
     std::vector<int32_t> sample;
-    const size_t step = std::max<size_t>(1, moving.size() / 300);
+    const size_t step = std::max<size_t>(1, moving.size() / 2000);
     for (size_t i = 0; i < moving.size(); i += step) sample.push_back(moving[i]);
-    double bestHorizon = 0;
-    double bestCost = INFINITY;
-    for (double horizon = 0.05; horizon <= 0.85; horizon += 0.0025) {
-        double residual = 0;
-        double energy = 0;
-        int32_t fitted = 0;
-        for (int32_t f : sample) {
-            const FrameFit fit = FitFrame(bandsOf(f), usable, horizon);
-            if (fit.bands < 6) continue;
-            residual += fit.residual;
-            energy += fit.energy;
-            ++fitted;
+    auto median = [](std::vector<double>& values) {
+        std::nth_element(values.begin(),
+                         values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2),
+                         values.end());
+        return values[values.size() / 2];
+    };
+    std::vector<double> frameScale(sample.size());
+    std::vector<double> values;
+    for (size_t i = 0; i < sample.size(); ++i) {
+        values.clear();
+        for (int32_t b = kBands / 2; b < kBands; ++b) {
+            if (usable[static_cast<size_t>(b)]) values.push_back(bandsOf(sample[i])[b]);
         }
-        if (fitted * 2 < static_cast<int32_t>(sample.size()) || energy <= 0) continue;
-        const double cost = residual / energy;
-        if (cost < bestCost) {
-            bestCost = cost;
-            bestHorizon = horizon;
+        frameScale[i] = values.empty() ? 0 : median(values);
+    }
+    std::vector<double> shape(kBands, 0.0);
+    for (int iteration = 0; iteration < 5; ++iteration) {
+        double largest = 0;
+        for (int32_t b = 0; b < kBands; ++b) {
+            values.clear();
+            for (size_t i = 0; i < sample.size(); ++i) {
+                if (usable[static_cast<size_t>(b)] && frameScale[i] > kNoMotion) {
+                    values.push_back(bandsOf(sample[i])[b] / frameScale[i]);
+                }
+            }
+            shape[static_cast<size_t>(b)] = values.empty() ? 0 : median(values);
+            largest = std::max(largest, shape[static_cast<size_t>(b)]);
+        }
+        for (size_t i = 0; i < sample.size(); ++i) {
+            values.clear();
+            for (int32_t b = 0; b < kBands; ++b) {
+                if (shape[static_cast<size_t>(b)] > 0.05 * largest) {
+                    values.push_back(bandsOf(sample[i])[b] / shape[static_cast<size_t>(b)]);
+                }
+            }
+            frameScale[i] = values.empty() ? 0 : median(values);
         }
     }
-    if (!std::isfinite(bestCost)) {
+    const double largest = *std::max_element(shape.begin(), shape.end());
+    std::vector<std::pair<double, double>> points;  // height, square root of the shape
+    for (int32_t b = 0; b < kBands; ++b) {
+        if (largest > 0 && shape[static_cast<size_t>(b)] > 0.05 * largest) {
+            points.emplace_back(Centre(b), std::sqrt(shape[static_cast<size_t>(b)]));
+        }
+    }
+    // A straight line through them that outliers do not bend (Theil and Sen's medians).
+    std::vector<double> slopes;
+    for (size_t i = 0; i < points.size(); ++i) {
+        for (size_t j = i + 1; j < points.size(); ++j) {
+            slopes.push_back((points[j].second - points[i].second) /
+                             (points[j].first - points[i].first));
+        }
+    }
+    if (points.size() < 6 || median(slopes) <= 0) {
+        error = "the video's motion does not look like a view along a track";
+        return std::nullopt;
+    }
+    const double slope = median(slopes);
+    values.clear();
+    for (const auto& [y, root] : points) values.push_back(root - slope * y);
+    const double bestHorizon = -median(values) / slope;
+    if (!(bestHorizon > 0 && bestHorizon < 1)) {
         error = "the video's motion does not look like a view along a track";
         return std::nullopt;
     }

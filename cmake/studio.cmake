@@ -6,8 +6,6 @@ file(GLOB STUDIO_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/../src/stud
 add_library(kelvaron_studio STATIC ${STUDIO_SOURCES})
 target_link_libraries(kelvaron_studio PUBLIC kelvaron_core)
 
-target_link_libraries(kelvaron PRIVATE kelvaron_studio)
-
 file(GLOB STUDIO_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/../tests/studio/*_test.cpp)
 foreach(studio_test_source ${STUDIO_TEST_SOURCES})
     get_filename_component(studio_test_name ${studio_test_source} NAME_WE)
@@ -33,7 +31,6 @@ add_library(kelvaron_platform_opencv STATIC
 target_include_directories(kelvaron_platform_opencv SYSTEM PRIVATE ${OPENCV_INCLUDE_DIR})
 target_link_libraries(kelvaron_platform_opencv PUBLIC kelvaron_core ${OPENCV_VIDEO_LIBRARY}
                       ${OPENCV_IMGPROC_LIBRARY} ${OPENCV_CORE_LIBRARY})
-target_link_libraries(kelvaron PRIVATE kelvaron_platform_opencv)
 
 # GPX files are read with Qt's XML reader, which needs no display.
 target_sources(kelvaron_platform_qt PRIVATE

@@ -1,4 +1,4 @@
-#include "app/studio_command.h"
+#include "app/desktop/studio_command.h"
 
 #include <cstdio>
 #include <iostream>

@@ -35,6 +35,7 @@ namespace {
 class SilentMixer : public SoundMixer {
   public:
     SoundId CreateSound(const std::filesystem::path&) override { return 0; }
+    SoundId CreateSoundFromSamples(const WaveSound&) override { return 0; }
     void FreeSound(SoundId) override {}
     bool Bind(int, SoundId) override { return true; }
     void Stop(int) override {}

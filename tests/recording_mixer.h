@@ -25,6 +25,7 @@ class RecordingMixer : public SoundMixer {
     int nextSound = 0;
 
     SoundId CreateSound(const std::filesystem::path&) override { return nextSound++; }
+    SoundId CreateSoundFromSamples(const WaveSound&) override { return nextSound++; }
     void FreeSound(SoundId) override {}
     bool Bind(int channel, SoundId sound) override {
         if (channel < 0 || channel >= kChannelCount) return false;

@@ -8,7 +8,8 @@ namespace kelvaron {
 class ShellOpener {
   public:
     virtual ~ShellOpener() = default;
-    virtual void Open(const std::filesystem::path& document) = 0;
+    // False when the desktop has no application to open it with.
+    virtual bool Open(const std::filesystem::path& document) = 0;
 };
 
 }  // namespace kelvaron

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <filesystem>
 
+#include "platform/wave_file.h"
+
 namespace kelvaron {
 
 // Handle of a loaded sound. A sound that could not be loaded still has a
@@ -22,6 +24,8 @@ class SoundMixer {
 
     // Loads a WAVE file. A missing or broken file gives a silent sound, no error.
     virtual SoundId CreateSound(const std::filesystem::path& file) = 0;
+    // A sound already decoded (a movie's sound track); no samples give a silent sound.
+    virtual SoundId CreateSoundFromSamples(const WaveSound& sound) = 0;
     virtual void FreeSound(SoundId sound) = 0;
 
     // Binds a loaded sound to a channel; false when the channel does not exist.

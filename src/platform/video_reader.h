@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "common/picture.h"
+#include "platform/wave_file.h"
 
 namespace kelvaron {
 
@@ -25,6 +26,12 @@ class VideoReader {
     // Decodes exactly frame n, scaled to 480 x 240, into `into`. Frames outside
     // 0 .. count-1 leave `into` unchanged and give false.
     virtual bool DecodeFrame(int32_t n, Picture& into) = 0;
+    // Frames a second the picture stream is meant to be played at; 0 when
+    // nothing is open.
+    virtual double FramesPerSecond() const = 0;
+    // The file's sound track decoded whole and mixed down to one channel; no
+    // samples when there is none or nothing is open.
+    virtual WaveSound SoundTrack() = 0;
 };
 
 }  // namespace kelvaron

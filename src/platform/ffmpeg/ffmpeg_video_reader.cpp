@@ -10,6 +10,8 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include "platform/ffmpeg/sound_track.h"
+
 namespace kelvaron {
 
 namespace {
@@ -97,6 +99,7 @@ struct FfmpegVideoReader::State {
     AVFrame* ahead = nullptr;  // a frame decoded beyond it, kept for the next call
     SwsContext* scaler = nullptr;
 
+    std::string file;
     AVRational frameRate{0, 1};
     int64_t startPts = 0;
     int32_t frameCount = 0;
@@ -286,6 +289,7 @@ bool FfmpegVideoReader::Open(const std::filesystem::path& file) {
     av_log_set_level(AV_LOG_QUIET);
     auto s = std::make_unique<State>();
     const std::string name = file.string();
+    s->file = name;
     if (avformat_open_input(&s->format, name.c_str(), nullptr, nullptr) < 0) return false;
     if (avformat_find_stream_info(s->format, nullptr) < 0) return false;
     const AVCodec* codec = nullptr;
@@ -344,6 +348,14 @@ double FfmpegVideoReader::FramesPerSecond() const {
 
 int32_t FfmpegVideoReader::FrameCount() const {
     return state_ ? state_->frameCount : -1;
+}
+
+double FfmpegVideoReader::FramesPerSecond() const {
+    return state_ ? av_q2d(state_->frameRate) : 0;
+}
+
+WaveSound FfmpegVideoReader::SoundTrack() {
+    return state_ ? ReadSoundTrack(state_->file) : WaveSound{};
 }
 
 int32_t FfmpegVideoReader::JumpCount() const {

@@ -11,6 +11,8 @@ namespace kelvaron {
 class FakeVideoReader : public VideoReader {
   public:
     int32_t frameCountWhenOpen = 0;
+    double framesPerSecond = 30;
+    WaveSound soundTrack;
     bool opens = true;
     std::vector<int32_t> decoded;
 
@@ -29,6 +31,9 @@ class FakeVideoReader : public VideoReader {
         decoded.push_back(n);
         return true;
     }
+
+    double FramesPerSecond() const override { return open_ ? framesPerSecond : 0; }
+    WaveSound SoundTrack() override { return open_ ? soundTrack : WaveSound{}; }
 
   private:
     bool open_ = false;

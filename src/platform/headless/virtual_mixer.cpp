@@ -107,6 +107,13 @@ SoundId VirtualMixer::CreateSound(const std::filesystem::path& file) {
     return static_cast<SoundId>(sounds_.size() - 1);
 }
 
+SoundId VirtualMixer::CreateSoundFromSamples(const WaveSound& sound) {
+    const bool audible = sound.rate > 0 && !sound.samples.empty();
+    sounds_.push_back(Sound{audible ? static_cast<int64_t>(sound.samples.size()) : 0,
+                            audible ? sound.rate : 0, false, "(samples)"});
+    return static_cast<SoundId>(sounds_.size() - 1);
+}
+
 void VirtualMixer::FreeSound(SoundId sound) {
     if (Find(sound) == nullptr) {
         Log(-1, MixerOp::Free, [&] { return std::to_string(sound) + " refused"; });

@@ -59,6 +59,7 @@ class VirtualMixer : public SoundMixer {
     PrimaryFormat Format() const { return format_; }
 
     SoundId CreateSound(const std::filesystem::path& file) override;
+    SoundId CreateSoundFromSamples(const WaveSound& sound) override;
     void FreeSound(SoundId sound) override;
     bool Bind(int channel, SoundId sound) override;
     void Stop(int channel) override;

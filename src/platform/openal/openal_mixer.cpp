@@ -80,9 +80,13 @@ void OpenAlMixer::CloseDevice() {
 }
 
 SoundId OpenAlMixer::CreateSound(const std::filesystem::path& file) {
+    // Without a device nothing is decoded: the sound would stay silent anyway.
+    return CreateSoundFromSamples(HasDevice() ? ReadWaveMono(file) : WaveSound{});
+}
+
+SoundId OpenAlMixer::CreateSoundFromSamples(const WaveSound& wave) {
     Sound sound;
-    if (HasDevice()) {
-        const WaveSound wave = ReadWaveMono(file);
+    if (HasDevice() && wave.rate > 0) {
         constexpr size_t kMaxBytes = static_cast<size_t>(std::numeric_limits<ALsizei>::max());
         if (!wave.samples.empty() && wave.samples.size() * sizeof(int16_t) <= kMaxBytes) {
             alGetError();

@@ -25,6 +25,7 @@ class OpenAlMixer : public SoundMixer {
     bool HasDevice() const { return context_ != nullptr; }
 
     SoundId CreateSound(const std::filesystem::path& file) override;
+    SoundId CreateSoundFromSamples(const WaveSound& sound) override;
     void FreeSound(SoundId sound) override;
     bool Bind(int channel, SoundId sound) override;
     void Stop(int channel) override;

@@ -5,8 +5,8 @@
 
 namespace kelvaron {
 
-void QtShellOpener::Open(const std::filesystem::path& document) {
-    QDesktopServices::openUrl(
+bool QtShellOpener::Open(const std::filesystem::path& document) {
+    return QDesktopServices::openUrl(
         QUrl::fromLocalFile(QString::fromStdString(std::filesystem::absolute(document).string())));
 }
 

@@ -7,7 +7,7 @@ namespace kelvaron {
 // Opens a document with the desktop's default application.
 class QtShellOpener : public ShellOpener {
   public:
-    void Open(const std::filesystem::path& document) override;
+    bool Open(const std::filesystem::path& document) override;
 };
 
 }  // namespace kelvaron

@@ -5,6 +5,7 @@
 
 namespace kelvaron {
 
+class ControllerWindow;
 struct SerialSettings;
 
 // What the windows of the desktop program use besides the run's own services.
@@ -14,6 +15,9 @@ struct GuiServices {
     // The serial port's line settings, edited by the Controller menu; null when
     // the port has none to edit (tests).
     SerialSettings* serialSettings = nullptr;
+    // The game controllers' window of the Controller menu; null in tests that
+    // have none.
+    ControllerWindow* controllerWindow = nullptr;
 };
 
 }  // namespace kelvaron

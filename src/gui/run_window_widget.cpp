@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "common/data_path.h"
+#include "gui/controller_window.h"
 #include "gui/help_window_widget.h"
 #include "gui/serial_settings_dialog.h"
 #include "gui/value_window_widget.h"
@@ -188,15 +189,25 @@ void RunWindowWidget::MenuCommand(const std::string& name) {
         });
     } else if (name == "S1") {
         Input([this] { run_.S1Click(); });
-    } else if (name == "COM11" || name == "COM21" || name == "COM31") {
+    } else if (name == "COM11" || name == "COM21" || name == "COM31" || name == "COM41") {
         Input([&] { run_.ChooseController(name[3] - '1'); });
     } else if (name == "debug1") {
         Input([this] { run_.Menu().ToggleDebug(run_.Line().LineName); });
+    } else if (name == "PadWindow1") {
+        ShowControllerWindow();
     } else if (name == "TS1") {
         EditSerialSettings();
     } else if (name == "TS2") {
         Input([this] { ToggleSerialPort(); });
     }
+}
+
+void RunWindowWidget::ShowControllerWindow() {
+    ControllerWindow* window = services_.controllerWindow;
+    if (window == nullptr) return;
+    window->SetNotches(run_.Train().Power, run_.Train().Brake);
+    window->show();
+    window->raise();
 }
 
 void RunWindowWidget::StartOrPause() {

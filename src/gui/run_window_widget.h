@@ -70,6 +70,7 @@ class RunWindowWidget : public QMainWindow, private SchedulerClient {
     void SyncWindows();
     void ArmTimer();
     void EditSerialSettings();
+    void ShowControllerWindow();
     void ToggleSerialPort();
     void ArmSerialWait();
     // Lets go of the shared key route, value window and serial port.

@@ -25,10 +25,23 @@ void InputDispatcher::WheelDown() {
 }
 
 std::optional<std::string> InputDispatcher::ScanJoystick(Joystick& joystick, bool debug) {
-    if (run_.state.ControllerKind < kControllerWindows) return std::nullopt;
+    if (run_.state.ControllerKind != kControllerWindows &&
+        run_.state.ControllerKind != kControllerPlayStation) {
+        return std::nullopt;
+    }
     auto caption = USBScan(run_, joystick, codes_.Ps, debug, posted_);
     HandlePosted();
     return caption;
+}
+
+void InputDispatcher::ScanGamePad(GameControllers& pads, const PadProfiles& profiles) {
+    if (run_.state.ControllerKind != kControllerGamePad) return;
+    for (const PadDevice& device : pads.Poll()) {
+        if (!device.mapped) continue;
+        pad_.Scan(run_, device, profiles.For(device.guid), posted_);
+        HandlePosted();
+        return;
+    }
 }
 
 void InputDispatcher::SerialReceived(SerialPort& port, int count, int64_t nowMs) {

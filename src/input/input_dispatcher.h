@@ -5,8 +5,11 @@
 
 #include "data/controller_file_reader.h"
 #include "input/keyboard.h"
+#include "input/pad_profiles.h"
+#include "input/pad_scan.h"
 #include "input/posted_input.h"
 #include "input/serial_framer.h"
+#include "platform/game_controller.h"
 #include "platform/joystick.h"
 #include "platform/serial_port.h"
 #include "run/run_context.h"
@@ -39,6 +42,9 @@ class InputDispatcher {
     // calls SerialWaitOver. Empty when nothing waits.
     std::optional<int64_t> SerialDeadline() const { return framer_.Deadline(); }
     void SerialWaitOver(int64_t nowMs);
+    // The refresh's step for a game controller (ControllerKind 3): the first
+    // device that has a mapping, through its own table.
+    void ScanGamePad(GameControllers& pads, const PadProfiles& profiles);
 
   private:
     void HandlePosted();
@@ -48,6 +54,7 @@ class InputDispatcher {
     InputHooks hooks_;
     PostedInputQueue posted_;
     SerialFramer framer_;
+    PadScanner pad_;
 };
 
 }  // namespace kelvaron

@@ -11,6 +11,7 @@ struct PostedInput {
     enum class Kind { Char, KeyDown };
     Kind kind = Kind::Char;
     int code = 0;  // the character, or the virtual-key code
+    bool operator==(const PostedInput&) const = default;
 };
 
 using PostedInputQueue = std::deque<PostedInput>;

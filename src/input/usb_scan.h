@@ -15,6 +15,8 @@ namespace kelvaron {
 constexpr int32_t kControllerKeyboard = 0;
 constexpr int32_t kControllerWindows = 1;
 constexpr int32_t kControllerPlayStation = 2;
+// A game pad or one-handle train controller through SDL's game-controller layer.
+constexpr int32_t kControllerGamePad = 3;
 
 // An axis reading after the 5 % dead zone: -1638..1638 reads 0 and the rest
 // is stretched so the range stays -32768..32767.

@@ -27,8 +27,8 @@ struct ControllerItem {
     std::string_view name;
     int32_t kind;
 };
-constexpr std::array<ControllerItem, 3> kControllerItems{
-    {{"COM11", 0}, {"COM21", 1}, {"COM31", 2}}};
+constexpr std::array<ControllerItem, 4> kControllerItems{
+    {{"COM11", 0}, {"COM21", 1}, {"COM31", 2}, {"COM41", 3}}};
 
 }  // namespace
 
@@ -42,7 +42,9 @@ MenuModel::MenuModel() {
     controller.items = {Item("COM11", "標準/TSマスコン(&N)"),
                         Item("COM21", "Windows用電車でGO! コントローラ(&U)"),
                         Item("COM31", "PS用電車でGO! コントローラ(&M)"),
+                        Item("COM41", "ゲームコントローラ(&G)"),
                         Item("debug1", "デバッグオプション(&D)"),
+                        Item("PadWindow1", "コントローラの設定(&K)..."),
                         Item("N1", "-"),
                         Item("TS1", "TSマスコン(設定）"),
                         Item("TS2", "TSマスコン（接続）")};

@@ -132,6 +132,9 @@ void RunWindow::Timer1Timer() {
     extras.commentaryMode = menu_.Find("D1") && menu_.Find("D1")->checked;
     extras.dataDir = dataDir_;
     extras.scanJoystick = [this] {
+        if (services_.pads && services_.padProfiles) {
+            input_->ScanGamePad(*services_.pads, *services_.padProfiles);
+        }
         if (auto caption = input_->ScanJoystick(services_.joystick, menu_.Debug())) {
             menu_.WindowCaption = *caption;
         }
@@ -167,8 +170,8 @@ void RunWindow::ShowSerialCaption() {
 }
 
 void RunWindow::ChooseController(int kind) {
-    static constexpr const char* kItems[] = {"COM11", "COM21", "COM31"};
-    if (kind >= 0 && kind <= 2) menu_.ChooseController(kItems[kind], state_);
+    static constexpr const char* kItems[] = {"COM11", "COM21", "COM31", "COM41"};
+    if (kind >= 0 && kind <= 3) menu_.ChooseController(kItems[kind], state_);
 }
 
 }  // namespace kelvaron

@@ -17,6 +17,8 @@
 #include "data/sound_tables.h"
 #include "data/train_config.h"
 #include "input/input_dispatcher.h"
+#include "input/pad_profiles.h"
+#include "platform/game_controller.h"
 #include "platform/joystick.h"
 #include "platform/message_box.h"
 #include "platform/picture_loader.h"
@@ -40,6 +42,10 @@ struct PlatformServices {
     SerialPort& serial;
     SettingsStore& settings;
     MessageBox& messages;
+    // Game controllers and each one's table; none where nobody plugs one in
+    // (the headless runner).
+    GameControllers* pads = nullptr;
+    const PadProfiles* padProfiles = nullptr;
 };
 
 // The run window: owns one run (every table and the run state, created anew

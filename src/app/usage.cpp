@@ -8,7 +8,8 @@ namespace kelvaron {
 
 void PrintUsage(std::ostream& out) {
     out << "usage:\n"
-           "  kelvaron [--data DIR]          the desktop program (data folder: DIR or .)\n"
+           "  kelvaron [--data DIR]          the desktop program (line folder: DIR or the last "
+           "one)\n"
            "  kelvaron check --data DIR [--train FILE] [--line FILE] [--dump]\n"
            "  kelvaron --headless --data DIR (--run local|express | --train F --line F)\n"
            "           [--script FILE] [--trace FILE] [--trace-every refresh|tick]\n"

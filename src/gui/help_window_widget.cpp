@@ -3,6 +3,7 @@
 #include <QtGui/QKeyEvent>
 #include <QtWidgets/QPlainTextEdit>
 
+#include "common/data_path.h"
 #include "common/text_file.h"
 
 namespace kelvaron {
@@ -33,8 +34,19 @@ HelpWindowWidget::HelpWindowWidget(const KeyRoute& keys, QWidget* parent)
     memo_->installEventFilter(this);
 }
 
+void HelpWindowWidget::LoadText(const std::filesystem::path& dataDir, MessageBox& messages) {
+    HelpText text;
+    std::string error;
+    if (ReadHelpText(ResolveDataPath(dataDir, "operation.dat"), text, &error)) {
+        ShowText(text);
+    } else {
+        messages.Show(error);
+    }
+}
+
 void HelpWindowWidget::ShowText(const HelpText& text) {
     setWindowTitle(QString::fromStdString(text.caption));
+    memo_->clear();
     for (const std::string& line : text.lines) {
         memo_->appendPlainText(QString::fromStdString(line));
     }

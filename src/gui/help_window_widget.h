@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "gui/key_route.h"
+#include "platform/message_box.h"
 
 class QPlainTextEdit;
 
@@ -28,6 +29,9 @@ class HelpWindowWidget : public QWidget {
     explicit HelpWindowWidget(const KeyRoute& keys, QWidget* parent = nullptr);
 
     void ShowText(const HelpText& text);
+    // Reads the instructions of a line folder and shows them; a file that
+    // cannot be read is reported through `messages`.
+    void LoadText(const std::filesystem::path& dataDir, MessageBox& messages);
     QPlainTextEdit& TextBox() { return *memo_; }
 
   protected:

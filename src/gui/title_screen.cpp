@@ -1,16 +1,21 @@
 #include "gui/title_screen.h"
 
 #include <QtCore/QRandomGenerator>
+#include <QtCore/QStandardPaths>
 #include <QtGui/QCloseEvent>
 #include <QtWidgets/QApplication>
+#include <QtWidgets/QComboBox>
+#include <QtWidgets/QFileDialog>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QPushButton>
 
 #include "common/data_path.h"
+#include "gui/help_window_widget.h"
 #include "gui/movie_view.h"
 #include "gui/panel_painter.h"
 #include "gui/run_window_widget.h"
 #include "gui/window_placement.h"
+#include "platform/qt/qt_program_settings.h"
 
 namespace kelvaron {
 
@@ -44,7 +49,9 @@ TitleScreen::TitleScreen(GuiServices services, VideoReader& movieReader, KeyRout
       helpWindow_(helpWindow),
       dataDir_(std::move(dataDir)),
       picture_(new QLabel(this)),
-      movie_(new MovieView(movieReader, this)),
+      movie_(new MovieView(movieReader, services.run.mixer, this)),
+      openFolder_(new QPushButton(QString::fromUtf8("Open line folder…"), this)),
+      recent_(new QComboBox(this)),
       loading_(new QLabel("Loading...", this)),
       status_(new QLabel(this)) {
     setWindowTitle(QCoreApplication::applicationName());
@@ -69,6 +76,30 @@ TitleScreen::TitleScreen(GuiServices services, VideoReader& movieReader, KeyRout
     QObject::connect(buttons_[2], &QPushButton::clicked, [this] { HelpClick(); });
     QObject::connect(buttons_[3], &QPushButton::clicked, [this] { close(); });
 
+    // The line folder comes with the last button, below the help.
+    openFolder_->setGeometry(11, 405, 130, 19);
+    openFolder_->setStyleSheet(kButtonStyle);
+    openFolder_->setFocusPolicy(Qt::NoFocus);
+    recent_->setGeometry(146, 405, 262, 19);
+    recent_->setToolTip("Line folders opened lately");
+    recent_->setFocusPolicy(Qt::NoFocus);
+    QObject::connect(openFolder_, &QPushButton::clicked, [this] { ChooseFolder(); });
+    QObject::connect(recent_, &QComboBox::activated, [this](int index) {
+        const std::filesystem::path folder = recent_->itemData(index).toString().toStdString();
+        if (folder != dataDir_) OpenFolder(folder);
+    });
+    askForFolder = [this]() -> std::optional<std::filesystem::path> {
+        // The user's data folder is where lines are kept; the chooser starts there.
+        const QString home =
+            QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/kelvaron";
+        std::error_code ignored;
+        std::filesystem::create_directories(home.toStdString(), ignored);
+        const QString chosen =
+            QFileDialog::getExistingDirectory(this, QString::fromUtf8("Open line folder…"), home);
+        if (chosen.isEmpty()) return std::nullopt;
+        return chosen.toStdString();
+    };
+
     loading_->setGeometry(257, 231, 100, 20);
     loading_->setAlignment(Qt::AlignCenter);
     loading_->setStyleSheet("color: white; background: rgb(40, 40, 40);");
@@ -78,6 +109,8 @@ TitleScreen::TitleScreen(GuiServices services, VideoReader& movieReader, KeyRout
 
     movie_->move(0, 0);
     movie_->onClick = [this] { SkipMovie(); };
+    // A movie played to its end counts as a click: the title follows at once.
+    movie_->onFinished = [this] { SkipMovie(); };
     timer_.setInterval(100);
     QObject::connect(&timer_, &QTimer::timeout, [this] { TimerTick(); });
 }
@@ -99,7 +132,12 @@ void TitleScreen::Open() {
     }
     ApplySequence();
     timer_.start();
+    ShowTitlePicture();
+    ShowRecentFolders();
+    CentreOnScreen(*this);
+}
 
+void TitleScreen::ShowTitlePicture() {
     const int k = QRandomGenerator::global()->bounded(6);
     const std::string name = "image\\title\\0" + std::to_string(k + 1) + ".jpg";
     auto title =
@@ -107,19 +145,53 @@ void TitleScreen::Open() {
     if (title) {
         picture_->setPixmap(QPixmap::fromImage(ToImage(*title)));
     } else {
+        picture_->clear();
         services_.run.messages.Show("Cannot open the title picture " + name);
     }
-    CentreOnScreen(*this);
+}
+
+void TitleScreen::ShowRecentFolders() {
+    recent_->clear();
+    for (const std::filesystem::path& folder : RecentFolders(ReadRecentFolders()).Existing()) {
+        recent_->addItem(QString::fromStdString(folder.string()),
+                         QString::fromStdString(folder.string()));
+    }
+    recent_->setCurrentIndex(recent_->findData(QString::fromStdString(FolderKey(dataDir_))));
+    recent_->setEnabled(recent_->count() > 0);
+}
+
+void TitleScreen::ChooseFolder() {
+    if (!askForFolder) return;
+    if (auto folder = askForFolder()) OpenFolder(*folder);
+}
+
+bool TitleScreen::OpenFolder(const std::filesystem::path& folder) {
+    if (!HoldsLine(folder)) {
+        services_.run.messages.Show("There is no line in " + folder.string() +
+                                    ": it has no kelvaron.dat.");
+        return false;
+    }
+    dataDir_ = folder;
+    RememberFolder(folder);
+    ShowTitlePicture();
+    helpWindow_.LoadText(dataDir_, services_.run.messages);
+    ShowRecentFolders();
+    return true;
 }
 
 void TitleScreen::TimerTick() {
-    if (sequence_.Tick()) SkipMovie();
+    // The sequence has already started its count from the skip.
+    if (sequence_.Tick()) LeaveMovie();
     ApplySequence();
 }
 
 void TitleScreen::SkipMovie() {
     if (!movie_->isVisible()) return;
     sequence_.Skip();
+    LeaveMovie();
+}
+
+void TitleScreen::LeaveMovie() {
     if (!movie_->FileName().empty()) {
         movie_->Stop();
         movie_->Close();
@@ -132,7 +204,17 @@ void TitleScreen::SkipMovie() {
 }
 
 void TitleScreen::HelpClick() {
-    services_.shell.Open(ResolveDataPath(dataDir_, "readme.html"));
+    const std::filesystem::path page =
+        std::filesystem::absolute(ResolveDataPath(dataDir_, "readme.html"));
+    if (!std::filesystem::is_regular_file(page)) {
+        services_.run.messages.Show("The help page is missing: " + page.string());
+        return;
+    }
+    // Without a browser the player still learns where the page is.
+    if (!services_.shell.Open(page)) {
+        services_.run.messages.Show("No program to show the help page was found. It is at " +
+                                    page.string());
+    }
 }
 
 void TitleScreen::ApplySequence() {
@@ -141,6 +223,12 @@ void TitleScreen::ApplySequence() {
     for (size_t i = 0; i < buttons_.size(); ++i) {
         buttons_[i]->setVisible(sequence_.ButtonShown(static_cast<TitleButton>(i)));
     }
+    ShowFolderChoice(sequence_.ButtonShown(TitleButton::Quit));
+}
+
+void TitleScreen::ShowFolderChoice(bool shown) {
+    openFolder_->setVisible(shown);
+    recent_->setVisible(shown);
 }
 
 void TitleScreen::SetClientHeight(int height) {
@@ -150,6 +238,7 @@ void TitleScreen::SetClientHeight(int height) {
 void TitleScreen::ChooseRun(const RunChoice& choice) {
     sequence_.Stop();
     ApplySequence();
+    ShowFolderChoice(false);
     loading_->show();
     loading_->raise();
     loading_->repaint();
@@ -173,6 +262,7 @@ void TitleScreen::ChooseRun(const RunChoice& choice) {
         loading_->hide();
         status_->clear();
         SetClientHeight(kHeight);
+        ShowFolderChoice(true);
         return;
     }
     run_->onClosed = [this](bool soundDeviceLost) { RunClosed(soundDeviceLost); };
@@ -192,6 +282,7 @@ void TitleScreen::RunClosed(bool soundDeviceLost) {
     loading_->hide();
     status_->clear();
     SetClientHeight(kHeight);
+    ShowFolderChoice(true);
     show();
 }
 

@@ -6,12 +6,15 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "gui/gui_services.h"
 #include "gui/key_route.h"
 #include "gui/title_sequence.h"
+#include "shell/line_folders.h"
 #include "shell/run_selection.h"
 
+class QComboBox;
 class QLabel;
 class QPushButton;
 
@@ -45,12 +48,23 @@ class TitleScreen : public QWidget {
     RunWindowWidget* CurrentRun() const { return run_.get(); }
 
     const TitleSequence& Sequence() const { return sequence_; }
+    MovieView& Movie() { return *movie_; }
     // One tick of the 100 ms timer.
     void TimerTick();
     // A click on the movie.
     void SkipMovie();
-    // The help button: the manual opens in the desktop's browser.
+    // The help button: the manual opens in the desktop's browser, or a message
+    // says where it is.
     void HelpClick();
+
+    // "Open line folder…": the folder chooser, then OpenFolder.
+    void ChooseFolder();
+    // Makes `folder` the line folder of the runs, the title picture and the
+    // help; false, with a message and nothing changed, when it holds no line.
+    bool OpenFolder(const std::filesystem::path& folder);
+    const std::filesystem::path& DataDir() const { return dataDir_; }
+    // The folder chooser; returns nothing when cancelled. Tests put their own here.
+    std::function<std::optional<std::filesystem::path>()> askForFolder;
 
     // The program must end with this exit code (start-up failed, or the sound
     // device was lost).
@@ -61,8 +75,13 @@ class TitleScreen : public QWidget {
 
   private:
     void ApplySequence();
+    // The movie goes and the title picture shows at full size.
+    void LeaveMovie();
     void RunClosed(bool soundDeviceLost);
     void SetClientHeight(int height);
+    void ShowTitlePicture();
+    void ShowRecentFolders();
+    void ShowFolderChoice(bool shown);
 
     GuiServices services_;
     KeyRoute& keys_;
@@ -75,6 +94,8 @@ class TitleScreen : public QWidget {
     QLabel* picture_;
     MovieView* movie_;
     std::array<QPushButton*, 4> buttons_{};
+    QPushButton* openFolder_;
+    QComboBox* recent_;
     QLabel* loading_;
     QLabel* status_;
     std::unique_ptr<RunWindowWidget> run_;

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QtCore/QSettings>
+#include <fstream>
+
 #include "gui/help_window_widget.h"
+#include "gui/movie_view.h"
 #include "gui/run_window_widget.h"
 #include "gui/value_window_widget.h"
 #include "gui_test_app.h"
@@ -14,6 +18,7 @@
 #include "platform/headless/stderr_message_box.h"
 #include "platform/headless/virtual_mixer.h"
 #include "platform/qt/qt_picture_loader.h"
+#include "platform/qt/qt_program_settings.h"
 #include "test_support.h"
 
 namespace kelvaron {
@@ -25,20 +30,38 @@ class TitleScreenTest : public ::testing::Test {
   protected:
     void SetUp() override {
         dir = test::MakeTempDir();
+        // The recent folders go to the test's own settings, as under a fresh
+        // $XDG_CONFIG_HOME.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QString::fromStdString(test::MakeTempDir().string()));
         std::filesystem::copy(test::FixtureDir() / "fixtures", dir,
                               std::filesystem::copy_options::recursive);
         std::filesystem::rename(dir / "train_electric.dat", dir / "train_2000.dat");
         std::filesystem::rename(dir / "line_basic.dat", dir / "line_exp.dat");
         messages.echo = false;
         video.frameCountWhenOpen = 6000;
+        BeforeOpen();
         title = std::make_unique<TitleScreen>(
             GuiServices{
                 PlatformServices{mixer, video, pictures, joystick, serial, settings, messages},
                 shell},
             movie, keys, values, help, dir);
         title->onFatal = [this](int code) { fatal = code; };
+        AfterCreate();
         title->Open();
         title->show();
+    }
+    virtual void BeforeOpen() {}
+    virtual void AfterCreate() {}
+
+    // Timer ticks until `button` shows, counting from the next one; 0 when it
+    // has not shown after `limit`.
+    int TicksUntilShown(TitleButton button, int limit = 20) {
+        for (int t = 1; t <= limit; ++t) {
+            title->TimerTick();
+            if (title->Sequence().ButtonShown(button)) return t;
+        }
+        return 0;
     }
 
     QApplication& app = test::GuiApp();
@@ -93,12 +116,126 @@ TEST_F(TitleScreenTest, AFailedStartUpEndsTheProgram) {
 }
 
 TEST_F(TitleScreenTest, HelpOpensTheReadmeWithTheDesktop) {
+    std::ofstream(dir / "readme.html") << "<html></html>";
     title->SkipMovie();
     for (int t = 0; t < 8; ++t) title->TimerTick();
     EXPECT_TRUE(title->Sequence().ButtonShown(TitleButton::Help));
     title->HelpClick();
     ASSERT_EQ(shell.opened.size(), 1u);
     EXPECT_EQ(shell.opened[0].filename(), "readme.html");
+}
+
+TEST_F(TitleScreenTest, WithoutABrowserHelpSaysWhereThePageIs) {
+    std::ofstream(dir / "readme.html") << "<html></html>";
+    shell.opens = false;
+    messages.shown.clear();
+    title->HelpClick();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_NE(messages.shown[0].find((dir / "readme.html").string()), std::string::npos);
+
+    // A page that is not there is not handed to the desktop at all.
+    std::filesystem::remove(dir / "readme.html");
+    shell.opened.clear();
+    title->HelpClick();
+    EXPECT_TRUE(shell.opened.empty());
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_NE(messages.shown[1].find("readme.html"), std::string::npos);
+}
+
+TEST_F(TitleScreenTest, TheTimerSkipRevealsTheButtonsOnTheThirdTickCountingItself) {
+    // No movie: the first tick skips it; that tick counts as the first 0.1 s,
+    // so Express shows on tick 3 (0.3 s), Local 4, Help 7, Quit 8.
+    EXPECT_EQ(TicksUntilShown(TitleButton::Express), 3);
+    EXPECT_EQ(TicksUntilShown(TitleButton::Local), 1);
+    EXPECT_EQ(TicksUntilShown(TitleButton::Help), 3);
+    EXPECT_EQ(TicksUntilShown(TitleButton::Quit), 1);
+}
+
+TEST_F(TitleScreenTest, AnOpenedLineFolderGivesTheRunsAndComesFirstInTheRecentList) {
+    // Another line folder whose express run is the diesel train (5 notches).
+    const std::filesystem::path other = test::MakeTempDir();
+    std::filesystem::copy(test::FixtureDir() / "fixtures", other,
+                          std::filesystem::copy_options::recursive);
+    std::filesystem::rename(other / "train_diesel.dat", other / "train_2000.dat");
+    std::filesystem::rename(other / "line_basic.dat", other / "line_exp.dat");
+    const std::filesystem::path empty = test::MakeTempDir();
+
+    // A folder without a line is refused, naming it, and changes nothing.
+    title->askForFolder = [&] { return std::optional(empty); };
+    messages.shown.clear();
+    title->ChooseFolder();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_NE(messages.shown[0].find(empty.string()), std::string::npos);
+    EXPECT_EQ(title->DataDir(), dir);
+
+    title->askForFolder = [&] { return std::optional(other); };
+    title->ChooseFolder();
+    EXPECT_EQ(title->DataDir(), other);
+    const std::vector<std::string> recent = ReadRecentFolders();
+    ASSERT_FALSE(recent.empty());
+    EXPECT_EQ(recent[0], FolderKey(other));
+
+    title->ChooseRun(*ChooseRun("express"));
+    ASSERT_NE(title->CurrentRun(), nullptr);
+    EXPECT_EQ(title->CurrentRun()->Run().Train().Power, 5);
+    EXPECT_EQ(title->CurrentRun()->Run().Train().Engine_Type, 0);
+}
+
+// The opening movie: 10 pictures at 10 a second with a one-second sound
+// track, on a clock the test moves.
+class TitleMovieTest : public TitleScreenTest {
+  protected:
+    void BeforeOpen() override {
+        std::filesystem::create_directories(dir / "move");
+        std::ofstream(dir / "move" / "opening.avi") << "movie";
+        movie.frameCountWhenOpen = 10;
+        movie.framesPerSecond = 10;
+        movie.soundTrack.rate = 8000;
+        movie.soundTrack.samples.assign(8000, 0);
+    }
+    void AfterCreate() override {
+        title->Movie().clock = [this] { return now; };
+    }
+    bool MovieSoundPlaying() const { return mixer.IsPlaying(MovieView::kSoundChannel); }
+    int64_t now = 0;
+};
+
+TEST_F(TitleMovieTest, TheMoviePlaysAtItsOwnRateWithItsSoundAndItsEndActsAsAClick) {
+    EXPECT_TRUE(title->Sequence().MovieShown());
+    EXPECT_EQ(title->Movie().ShownFrame(), 0);
+    EXPECT_TRUE(MovieSoundPlaying());
+    // 0.55 s at 10 pictures a second: picture 5 (at 30 a second it would be 16).
+    now = 550;
+    title->Movie().Advance();
+    EXPECT_EQ(title->Movie().ShownFrame(), 5);
+    now = 990;
+    title->Movie().Advance();
+    EXPECT_TRUE(title->Sequence().MovieShown());
+
+    // Picture 9 has had its 0.1 s: the title comes as after a click, long
+    // before the 111 s fall-back.
+    now = 1000;
+    title->Movie().Advance();
+    EXPECT_FALSE(title->Sequence().MovieShown());
+    EXPECT_EQ(title->size(), QSize(640, 480));
+    EXPECT_FALSE(MovieSoundPlaying());
+    EXPECT_EQ(TicksUntilShown(TitleButton::Express), 3);
+}
+
+TEST_F(TitleMovieTest, AClickStopsTheSoundTrack) {
+    title->SkipMovie();
+    EXPECT_FALSE(MovieSoundPlaying());
+    EXPECT_EQ(TicksUntilShown(TitleButton::Express), 3);
+}
+
+TEST_F(TitleMovieTest, A111SecondFallBackCountsLikeTheOtherSkips) {
+    // The clock stands still, so the movie never ends by itself: tick 1111
+    // (ticks 0..1110 counted before it) skips it.
+    for (int t = 1; t <= 1110; ++t) title->TimerTick();
+    EXPECT_TRUE(title->Sequence().MovieShown());
+    title->TimerTick();
+    EXPECT_FALSE(title->Sequence().MovieShown());
+    EXPECT_EQ(TicksUntilShown(TitleButton::Express), 2);
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
         return code == kelvaron::kUsageExitCode ? kelvaron::Usage() : code;
     }
     if (!args.empty() && args[0] == "studio") return RunStudioCommand(argc, argv, args);
-    std::filesystem::path dataDir = ".";
+    std::optional<std::filesystem::path> dataDir;
     if (args.size() == 2 && args[0] == "--data") {
         dataDir = args[1];
     } else if (!args.empty()) {

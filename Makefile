@@ -4,7 +4,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 
-.PHONY: deps build build-asan test run bench format clean
+.PHONY: deps build build-asan test run bench package format clean
 
 deps:
 	@sh scripts/install-deps.sh
@@ -25,6 +25,11 @@ test: build build-asan
 
 run: build
 	@sh scripts/run-demo.sh $(BUILD)
+
+# Debian packages of the program and the demo line, checked by installing them.
+package: build
+	@cd $(BUILD) && cpack -G DEB
+	@sh scripts/check-package.sh $(BUILD)
 
 bench: build
 	@for b in $(BUILD)/*_bench; do echo "== $$b"; $$b; done

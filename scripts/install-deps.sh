@@ -7,8 +7,10 @@ set -eu
 PACKAGES="cmake ninja-build g++ pkg-config ccache clang-format \
   libgtest-dev libgmock-dev libbenchmark-dev \
   qt6-base-dev qt6-serialport-dev libopenal-dev libsndfile1-dev \
-  libavformat-dev libavcodec-dev libswscale-dev libavutil-dev libsdl2-dev libopencv-video-dev \
-  fonts-ipafont-gothic xvfb xauth sox espeak-ng"
+  libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev libsdl2-dev \
+  libopencv-video-dev \
+  fonts-ipafont-gothic xvfb xauth sox espeak-ng \
+  librsvg2-bin desktop-file-utils appstream groff-base file dpkg-dev"
 
 missing=""
 for p in $PACKAGES; do

@@ -28,14 +28,21 @@ mkdir -p "$ROOT/var/lib/dpkg/info" "$ROOT/var/lib/dpkg/updates"
 touch "$ROOT/var/lib/dpkg/status" "$ROOT/var/lib/dpkg/available"
 # The scratch root has no package database of the libraries, which are
 # installed on the machine itself.
-dpkg --root="$ROOT" --force-depends --force-not-root --log=/dev/null -i "$program" ${demo:+"$demo"} \
-    >/dev/null
+if ! dpkg --root="$ROOT" --force-depends --force-not-root --log=/dev/null \
+    -i "$program" ${demo:+"$demo"} >"$ROOT/dpkg.log" 2>&1; then
+    cat "$ROOT/dpkg.log"
+    exit 1
+fi
 dpkg --root="$ROOT" -s kelvaron | grep -q "Status: install ok installed"
 
 "$ROOT/usr/bin/kelvaron" --version
 if [ -n "$demo" ]; then
     dpkg --root="$ROOT" -s kelvaron-demo | grep -q "Status: install ok installed"
-    "$ROOT/usr/bin/kelvaron" check --data "$ROOT/usr/share/kelvaron/demo" >/dev/null
+    demo_dir="$ROOT/usr/share/kelvaron/demo"
+    "$ROOT/usr/bin/kelvaron" check --data "$demo_dir" --train train_1000.dat --line line_local.dat \
+        >/dev/null
+    "$ROOT/usr/bin/kelvaron" check --data "$demo_dir" --train train_2000.dat --line line_exp.dat \
+        >/dev/null
     echo "demo line installed and checked: $ROOT/usr/share/kelvaron/demo"
 fi
 ls -l "$BUILD"/kelvaron*.deb | awk '{print $5, $9}'

@@ -9,7 +9,7 @@ PACKAGES="cmake ninja-build g++ pkg-config ccache clang-format \
   qt6-base-dev qt6-serialport-dev libopenal-dev libsndfile1-dev \
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev libsdl2-dev \
   libopencv-video-dev \
-  fonts-ipafont-gothic xvfb xauth sox espeak-ng \
+  fonts-ipafont-gothic xvfb xauth sox espeak-ng ffmpeg \
   librsvg2-bin desktop-file-utils appstream groff-base file dpkg-dev"
 
 missing=""

@@ -53,9 +53,18 @@ int32_t VideoOnDemand::FrameCount() const {
     return reader_ ? reader_->FrameCount() : -1;
 }
 
-bool VideoOnDemand::DecodeFrame(int32_t n, Picture& into) {
+double VideoOnDemand::FramesPerSecond() const {
+    return reader_ ? reader_->FramesPerSecond() : 0;
+}
+
+WaveSound VideoOnDemand::SoundTrack() {
     VideoReader* reader = Reader();
-    return reader != nullptr && reader->DecodeFrame(n, into);
+    return reader != nullptr ? reader->SoundTrack() : WaveSound{};
+}
+
+bool VideoOnDemand::DecodeFrameTo(int32_t n, const FrameTarget& into) {
+    VideoReader* reader = Reader();
+    return reader != nullptr && reader->DecodeFrameTo(n, into);
 }
 
 }  // namespace kelvaron

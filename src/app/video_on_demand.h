@@ -23,7 +23,9 @@ class VideoOnDemand : public VideoReader {
     bool Open(const std::filesystem::path& file) override;
     void Close() override;
     int32_t FrameCount() const override;
-    bool DecodeFrame(int32_t n, Picture& into) override;
+    double FramesPerSecond() const override;
+    WaveSound SoundTrack() override;
+    bool DecodeFrameTo(int32_t n, const FrameTarget& into) override;
 
     // Why the module could not be loaded; empty when it was, or is not needed yet.
     const std::string& LoadError() const { return error_; }

@@ -135,11 +135,10 @@ void AddFixedPictures(PanelBuilder& b) {
     b.Add(std::move(image3));
 }
 
-// The window's read-outs and its close button. They lie inside the area a
-// train's panel picture covers, so they go over the panel: a read-out under an
-// opaque panel picture could not be read, and a button under it could not be
-// clicked.
-void AddFixedLabelsAndButton(PanelBuilder& b) {
+// The window's read-outs. They lie inside the area a train's panel picture
+// covers, so they go over the panel (a read-out under an opaque panel picture
+// could not be read), but under the timetable card, which slides over them.
+void AddFixedLabels(PanelBuilder& b) {
     b.Add(Label("digi_speed", 496, 384, "0km/h"));
     b.Add(Label("Label1", 496, 313, "FWD"));
     b.Add(Label("PowerLabel", 544, 313, "N"));
@@ -156,7 +155,6 @@ void AddFixedLabelsAndButton(PanelBuilder& b) {
     b.Add(std::move(gear));
     b.Add(Label("SignalLabel", 500, 112, ""));
     b.Add(Label("SlopeText", 564, 225, ""));
-    b.Add(Image("back", 618, 417, 20, 20));
 }
 
 bool AddPanelPictures(PanelBuilder& b, const TrainConfig& train) {
@@ -264,13 +262,15 @@ bool BuildCabPanel(const std::filesystem::path& dataDir, const TrainConfig& trai
     b.Add(std::move(stopAlert));
 
     if (!AddOthers(b, train)) return false;
+    AddFixedLabels(b);
     if (!staffImageFile.empty() &&
         !b.AddWithPicture(AutoSizeImage("StaffImage", kClientWidth, 0), staffImageFile,
                           PictureFormats::BitmapOrJpeg)) {
         return false;
     }
     AddCaption(b);
-    AddFixedLabelsAndButton(b);
+    // The close button on top of all: it must stay clickable.
+    b.Add(Image("back", 618, 417, 20, 20));
     return true;
 }
 

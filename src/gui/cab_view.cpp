@@ -4,36 +4,241 @@
 #include <QtGui/QMouseEvent>
 #include <QtGui/QPainter>
 #include <QtGui/QWheelEvent>
-
-#include "platform/video_reader.h"
+#include <algorithm>
+#include <cmath>
 
 namespace kelvaron {
 
+namespace {
+
+// Rows of the video picture start on this boundary, which the scaler's
+// vector code needs to run at full speed.
+constexpr int kRowAlignment = 64;
+
+QRect Bounds(const PanelControl& c) {
+    return QRect(c.left, c.top, c.width, c.height);
+}
+
+bool SameHands(const ClockHands& a, const ClockHands& b) {
+    const auto same = [](const ClockLine& x, const ClockLine& y) {
+        return x.x1 == y.x1 && x.y1 == y.y1 && x.x2 == y.x2 && x.y2 == y.y2;
+    };
+    return a.drawn == b.drawn && same(a.hour, b.hour) && same(a.minute, b.minute) &&
+           same(a.second, b.second);
+}
+
+}  // namespace
+
 CabView::CabView(const PanelModel& panel, QWidget* parent) : QWidget(parent), panel_(panel) {
-    setFixedSize(kWidth, kHeight);
+    setMinimumSize(kWidth / 2, kHeight / 2);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    cabPicture_ = QImage(kFrameWidth, kFrameHeight, QImage::Format_RGB32);
-    cabPicture_.fill(Qt::black);
+    setAttribute(Qt::WA_NoSystemBackground);
+    resize(kWidth, kHeight);
 }
 
-void CabView::ShowCabPicture(QImage picture) {
-    // The surface keeps its size: a picture of another size is drawn at its
-    // top-left corner on black.
-    if (picture.size() == QSize(kFrameWidth, kFrameHeight)) {
-        cabPicture_ = std::move(picture);
-    } else {
-        cabPicture_.fill(Qt::black);
-        QPainter p(&cabPicture_);
-        p.drawImage(0, 0, picture);
+CabView::~CabView() = default;
+
+double CabView::Scale() const {
+    return ratio_ > 0 ? scale_ / ratio_ : 1.0;
+}
+
+QPointF CabView::ToCab(QPointF widgetPos) const {
+    return QPointF((widgetPos.x() * ratio_ - cab_.x()) / scale_,
+                   (widgetPos.y() * ratio_ - cab_.y()) / scale_);
+}
+
+QRect CabView::ToDevice(const QRect& r) const {
+    const auto at = [&](int v) { return static_cast<int>(std::lround(v * scale_)); };
+    return QRect(
+        QPoint(cab_.x() + at(r.left()), cab_.y() + at(r.top())),
+        QPoint(cab_.x() + at(r.left() + r.width()) - 1, cab_.y() + at(r.top() + r.height()) - 1));
+}
+
+QRect CabView::ToWidget(const QRect& r) const {
+    const auto down = [&](int v) { return static_cast<int>(std::floor(v / ratio_)); };
+    const auto up = [&](int v) { return static_cast<int>(std::ceil(v / ratio_)); };
+    return QRect(QPoint(down(r.left()), down(r.top())),
+                 QPoint(up(r.left() + r.width()) - 1, up(r.top() + r.height()) - 1));
+}
+
+bool CabView::Layout() {
+    const double ratio = devicePixelRatioF();
+    if (ratio == ratio_ && size() == laidOutFor_ && !layer_.isNull()) return false;
+    ratio_ = ratio;
+    laidOutFor_ = size();
+    const int deviceWidth = std::max(1, static_cast<int>(std::lround(width() * ratio)));
+    const int deviceHeight = std::max(1, static_cast<int>(std::lround(height() * ratio)));
+    scale_ = std::min(deviceWidth / double(kWidth), deviceHeight / double(kHeight));
+    const int cabWidth = std::max(1, static_cast<int>(std::lround(kWidth * scale_)));
+    const int cabHeight = std::max(1, static_cast<int>(std::lround(kHeight * scale_)));
+    cab_ = QRect((deviceWidth - cabWidth) / 2, (deviceHeight - cabHeight) / 2, cabWidth, cabHeight);
+    const PanelControl* unten = panel_.Find("unten");
+    video_ = ToDevice(unten ? Bounds(*unten) : QRect(0, 0, kFrameWidth, kFrameHeight));
+    video_.setSize(video_.size().expandedTo(QSize(1, 1)));
+
+    layer_ = QImage(cab_.size(), QImage::Format_ARGB32_Premultiplied);
+    const int stride = (video_.width() * 4 + kRowAlignment - 1) / kRowAlignment * kRowAlignment;
+    // One row's alignment more at the end: the scaler's vector code may write
+    // a few pixels past the last one.
+    frameMemory_.reset(static_cast<uint8_t*>(std::aligned_alloc(
+        kRowAlignment, static_cast<size_t>(stride) * video_.height() + kRowAlignment)));
+    frame_ =
+        QImage(frameMemory_.get(), video_.width(), video_.height(), stride, QImage::Format_RGB32);
+    frame_.fill(Qt::black);
+    shown_.clear();
+    return true;
+}
+
+void CabView::Relaid() {
+    RenderAll();
+    // Whoever decodes into the old memory must know first, whatever is shown.
+    if (onVideoTargetChanged) onVideoTargetChanged();
+    if (!still_.isNull()) DrawStill();
+}
+
+FrameTarget CabView::VideoTarget() {
+    if (Layout()) Relaid();
+    return FrameTarget{frameMemory_.get(), frame_.width(), frame_.height(),
+                       static_cast<int32_t>(frame_.bytesPerLine())};
+}
+
+void CabView::VideoChanged() {
+    still_ = QImage();
+    update(ToWidget(video_));
+}
+
+void CabView::ShowCabPicture(const QImage& picture) {
+    still_ = picture.convertToFormat(QImage::Format_RGB32);
+    if (Layout()) Relaid();
+    DrawStill();
+    update(ToWidget(video_));
+}
+
+void CabView::DrawStill() {
+    frame_.fill(Qt::black);
+    QPainter p(&frame_);
+    p.setRenderHint(QPainter::SmoothPixmapTransform, scale_ != 1.0);
+    p.scale(scale_, scale_);
+    p.drawImage(0, 0, still_);
+}
+
+bool CabView::Same(const Shown& s, const PanelControl& c) {
+    return s.visible == c.visible && s.picture == c.picture.get() && s.angle == c.angle &&
+           s.left == c.left && s.top == c.top && s.width == c.width && s.height == c.height &&
+           s.transparent == c.transparent && s.autoSize == c.autoSize && s.kind == c.kind &&
+           s.text == c.text && s.centred == c.centred && s.textColour == c.textColour &&
+           s.background == c.background;
+}
+
+CabView::Shown CabView::Snapshot(const PanelControl& c) const {
+    return Shown{c.name,        c.kind,          c.left,       c.top,
+                 c.width,       c.height,        c.autoSize,   c.visible,
+                 c.transparent, c.picture.get(), c.angle,      c.text,
+                 c.centred,     c.textColour,    c.background, painter_.Extent(c, scale_)};
+}
+
+void CabView::FindOverVideo() {
+    overVideo_ = false;
+    bool above = false;
+    QRect video;
+    for (const PanelControl& c : panel_.Controls()) {
+        if (c.name == "unten") {
+            above = true;
+            video = Bounds(c);
+        } else if (above && c.visible && painter_.Extent(c, scale_).intersects(video)) {
+            overVideo_ = true;
+            return;
+        }
     }
-    update();
 }
 
-void CabView::paintEvent(QPaintEvent*) {
+void CabView::RenderAll() {
+    shown_.clear();
+    for (const PanelControl& c : panel_.Controls()) shown_.push_back(Snapshot(c));
+    shownClock_ = panel_.Clock();
+    FindOverVideo();
+    RenderPanel(QRect(0, 0, kWidth, kHeight));
+}
+
+void CabView::PanelChanged() {
+    if (Layout()) {
+        Relaid();
+        return;
+    }
+    const auto& controls = panel_.Controls();
+    bool same = shown_.size() == controls.size();
+    for (size_t i = 0; same && i < controls.size(); ++i) same = shown_[i].name == controls[i].name;
+    if (!same) {
+        RenderAll();
+        return;
+    }
+    QRegion dirty;
+    for (size_t i = 0; i < controls.size(); ++i) {
+        Shown& shown = shown_[i];
+        if (Same(shown, controls[i])) continue;
+        if (shown.visible) dirty += shown.extent;
+        shown = Snapshot(controls[i]);
+        if (shown.visible) dirty += shown.extent;
+    }
+    if (!SameHands(shownClock_, panel_.Clock())) {
+        shownClock_ = panel_.Clock();
+        if (const PanelControl* clock = panel_.Find("clock")) dirty += Bounds(*clock);
+    }
+    if (dirty.isEmpty()) return;
+    FindOverVideo();
+    RenderPanel(dirty);
+}
+
+void CabView::RenderPanel(const QRegion& area) {
+    // One device pixel more on each side: smooth scaling reaches that far.
+    QRegion device;
+    for (const QRect& r : area) {
+        device += ToDevice(r).adjusted(-1, -1, 1, 1).translated(-cab_.topLeft()) & layer_.rect();
+    }
+    if (device.isEmpty()) return;
+    {
+        QPainter p(&layer_);
+        p.setClipRegion(device);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.fillRect(layer_.rect(), Qt::black);
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p.scale(scale_, scale_);
+        painter_.Paint(p, panel_, nullptr, area.boundingRect().adjusted(-1, -1, 1, 1));
+    }
+    for (const QRect& r : device) update(ToWidget(r.translated(cab_.topLeft())));
+}
+
+void CabView::resizeEvent(QResizeEvent*) {
+    if (Layout()) Relaid();
+}
+
+void CabView::paintEvent(QPaintEvent* event) {
+    if (Layout()) Relaid();
     QPainter p(this);
-    p.fillRect(rect(), Qt::black);
-    painter_.Paint(p, panel_, cabPicture_);
+    p.scale(1 / ratio_, 1 / ratio_);
+    QRegion region;
+    for (const QRect& r : event->region()) {
+        region += QRect(QPoint(static_cast<int>(std::floor(r.left() * ratio_)),
+                               static_cast<int>(std::floor(r.top() * ratio_))),
+                        QPoint(static_cast<int>(std::ceil((r.right() + 1) * ratio_)) - 1,
+                               static_cast<int>(std::ceil((r.bottom() + 1) * ratio_)) - 1));
+    }
+    for (const QRect& r : region - cab_) p.fillRect(r, Qt::black);
+    const QRegion video = region & video_;
+    if (!video.isEmpty()) {
+        p.setClipRegion(video);
+        p.drawImage(video_.topLeft(), frame_);
+        if (overVideo_) p.drawImage(cab_.topLeft(), layer_);
+    }
+    const QRegion panel = (region & cab_) - video_;
+    if (!panel.isEmpty()) {
+        // The panel picture is opaque outside the video: copied, not blended.
+        p.setClipRegion(panel);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(cab_.topLeft(), layer_);
+    }
+    if (onPainted) onPainted(!video.isEmpty());
 }
 
 void CabView::keyPressEvent(QKeyEvent* event) {
@@ -54,7 +259,7 @@ void CabView::wheelEvent(QWheelEvent* event) {
 void CabView::mousePressEvent(QMouseEvent* event) {
     const PanelControl* back = panel_.Find("back");
     if (event->button() == Qt::LeftButton && back && back->visible &&
-        QRect(back->left, back->top, back->width, back->height).contains(event->pos())) {
+        QRectF(Bounds(*back)).contains(ToCab(event->position()))) {
         if (onBack) onBack();
     }
 }

@@ -1,10 +1,15 @@
 #include "gui/desktop_app.h"
 
+#include <QtCore/QSettings>
 #include <QtCore/QStandardPaths>
 #include <QtWidgets/QApplication>
+#include <iostream>
+#include <memory>
 
 #include "gui/controller_window.h"
 #include "gui/help_window_widget.h"
+#include "gui/run_window_widget.h"
+#include "gui/script_player.h"
 #include "gui/title_screen.h"
 #include "gui/value_window_widget.h"
 #include "platform/ffmpeg/ffmpeg_video_reader.h"
@@ -19,10 +24,20 @@
 #include "platform/sdl/sdl_game_controllers.h"
 #include "platform/sdl/sdl_joystick.h"
 #include "shell/line_folders.h"
+#include "shell/run_script.h"
+#include "shell/run_selection.h"
 
 namespace kelvaron {
 
-int RunDesktop(int argc, char** argv, std::optional<std::filesystem::path> chosenDir) {
+int RunDesktop(int argc, char** argv, const DesktopOptions& options) {
+    RunScript script;
+    if (options.script) {
+        script = ReadRunScript(*options.script);
+        if (!script.ok()) {
+            std::cerr << "kelvaron: " << script.error << '\n';
+            return 1;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName("Kelvaron");
     // Ties the windows to the menu entry (its icon, on Wayland too).
@@ -34,7 +49,8 @@ int RunDesktop(int argc, char** argv, std::optional<std::filesystem::path> chose
         dataFolders.push_back(folder.toStdString());
     }
     const std::filesystem::path dataDir =
-        chosenDir ? *chosenDir : DefaultLineFolder(RecentFolders(ReadRecentFolders()), dataFolders);
+        options.dataDir ? *options.dataDir
+                        : DefaultLineFolder(RecentFolders(ReadRecentFolders()), dataFolders);
     if (HoldsLine(dataDir)) RememberFolder(dataDir);
 
     OpenAlMixer mixer;
@@ -51,9 +67,10 @@ int RunDesktop(int argc, char** argv, std::optional<std::filesystem::path> chose
     QtPadProfileStore padStore;
     PadProfiles padProfiles = padStore.Load();
     ControllerWindow controllerWindow(pads, padProfiles, padStore, mappings);
+    QSettings desktopSettings("Kelvaron", "desktop");
     GuiServices services{PlatformServices{mixer, video, pictures, joystick, serial, settings,
                                           messages, &pads, &padProfiles},
-                         shell, &serial.settings, &controllerWindow};
+                         shell, &serial.settings, &controllerWindow, &desktopSettings};
 
     // The help and value windows are made first because the title screen hands
     // them to each run; the title screen still starts (movie, picture) before
@@ -69,7 +86,34 @@ int RunDesktop(int argc, char** argv, std::optional<std::filesystem::path> chose
 
     help.LoadText(dataDir, messages);
 
-    return app.exec();
+    std::unique_ptr<ScriptPlayer> player;
+    RunWindowWidget::PresenterStats stats;
+    if (options.run) {
+        const auto choice = ChooseRun(*options.run);
+        if (!choice) {
+            std::cerr << "kelvaron: no run named " << *options.run << '\n';
+            return 1;
+        }
+        title.ChooseRun(*choice);
+        if (RunWindowWidget* run = title.CurrentRun()) {
+            // The figures are taken before the window goes; a scripted run
+            // ends the program with it.
+            run->onClosed = [run, &stats, scripted = options.script.has_value(),
+                             back = run->onClosed](bool soundDeviceLost) {
+                stats = run->Stats();
+                back(soundDeviceLost);
+                if (scripted) QCoreApplication::quit();
+            };
+            if (options.script) player = std::make_unique<ScriptPlayer>(*run, script.events);
+        }
+    }
+    const int code = app.exec();
+    if (options.stats) {
+        std::cerr << "frames shown " << stats.shown << ", later than 33 ms after due " << stats.late
+                  << ", latest " << stats.worstMs << " ms; first cab picture "
+                  << stats.firstPictureMs << " ms after the run was chosen\n";
+    }
+    return code;
 }
 
 }  // namespace kelvaron

@@ -3,6 +3,8 @@
 #include "platform/shell_opener.h"
 #include "shell/run_window.h"
 
+class QSettings;
+
 namespace kelvaron {
 
 class ControllerWindow;
@@ -18,6 +20,9 @@ struct GuiServices {
     // The game controllers' window of the Controller menu; null in tests that
     // have none.
     ControllerWindow* controllerWindow = nullptr;
+    // Where the desktop keeps the window sizes and places it remembers; null:
+    // nothing is remembered.
+    QSettings* desktopSettings = nullptr;
 };
 
 }  // namespace kelvaron

@@ -55,6 +55,7 @@ void MenuBarView::Build(const MenuModel& model) {
             continue;
         }
         QMenu* menu = bar_.addMenu(Text(item.caption));
+        WatchClosing(*menu);
         owned_.push_back(menu);
         actions_[item.name] = menu->menuAction();
         AddItems(*menu, item.items);
@@ -65,6 +66,7 @@ void MenuBarView::AddItems(QMenu& menu, const std::vector<MenuItem>& items) {
     for (const MenuItem& item : items) {
         if (!item.items.empty()) {
             QMenu* sub = menu.addMenu(Text(item.caption));
+            WatchClosing(*sub);
             actions_[item.name] = sub->menuAction();
             AddItems(*sub, item.items);
         } else if (item.caption == "-") {
@@ -73,6 +75,12 @@ void MenuBarView::AddItems(QMenu& menu, const std::vector<MenuItem>& items) {
             menu.addAction(AddLeaf(item, &menu));
         }
     }
+}
+
+void MenuBarView::WatchClosing(QMenu& menu) {
+    QObject::connect(&menu, &QMenu::aboutToHide, [this] {
+        if (onMenuClosed) onMenuClosed();
+    });
 }
 
 QAction* MenuBarView::AddLeaf(const MenuItem& item, QMenu* menu) {

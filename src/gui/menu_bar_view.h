@@ -27,9 +27,13 @@ class MenuBarView {
     // The action of a component, null when the bar has none.
     QAction* Action(const std::string& name) const;
 
+    // A menu of the bar has closed, chosen or cancelled.
+    std::function<void()> onMenuClosed;
+
   private:
     void Build(const MenuModel& model);
     void AddItems(QMenu& menu, const std::vector<MenuItem>& items);
+    void WatchClosing(QMenu& menu);
     QAction* AddLeaf(const MenuItem& item, QMenu* menu);
     void Update(const std::vector<MenuItem>& items);
 

@@ -2,6 +2,8 @@
 
 #include <QtGui/QPainter>
 #include <QtGui/QPolygon>
+#include <algorithm>
+#include <cmath>
 
 namespace kelvaron {
 
@@ -60,32 +62,79 @@ PanelPainter::PanelPainter() : font_("Monospace") {
     font_.setPixelSize(13);
 }
 
-const QImage& PanelPainter::Image(const std::shared_ptr<const Picture>& picture, bool transparent) {
+PanelPainter::Cached& PanelPainter::Entry(const std::shared_ptr<const Picture>& picture) {
     auto it = cache_.find(picture.get());
     if (it == cache_.end()) {
         if (cache_.size() >= kCacheLimit) {
             std::erase_if(cache_,
                           [](const auto& entry) { return entry.second.picture.use_count() == 1; });
         }
-        it = cache_.emplace(picture.get(), Cached{picture, {}, {}}).first;
+        it = cache_.emplace(picture.get(), Cached{picture, {}, {}, {}, {}}).first;
     }
-    Cached& cached = it->second;
+    return it->second;
+}
+
+const QImage& PanelPainter::Image(const std::shared_ptr<const Picture>& picture, bool transparent) {
+    Cached& cached = Entry(picture);
     QImage& image = transparent ? cached.keyed : cached.opaque;
     if (image.isNull()) image = transparent ? ToKeyedImage(*picture) : ToImage(*picture);
     return image;
 }
 
-void PanelPainter::Paint(QPainter& painter, const PanelModel& panel, const QImage& cabView) {
+const QImage& PanelPainter::ScaledImage(const std::shared_ptr<const Picture>& picture,
+                                        bool transparent) {
+    Cached& cached = Entry(picture);
+    QImage& scaled = transparent ? cached.scaledKeyed : cached.scaledOpaque;
+    if (scaled.isNull()) {
+        const QImage& image = Image(picture, transparent);
+        const QSize size(std::max(1, static_cast<int>(std::lround(image.width() * scale_))),
+                         std::max(1, static_cast<int>(std::lround(image.height() * scale_))));
+        // Smooth scaling mixes neighbouring pixels: the key's transparency
+        // must be premultiplied first or its colour would bleed into the edges.
+        const QImage source =
+            transparent ? image.convertToFormat(QImage::Format_ARGB32_Premultiplied) : image;
+        scaled = source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        scaled.setDevicePixelRatio(scale_);
+    }
+    return scaled;
+}
+
+void PanelPainter::Paint(QPainter& painter, const PanelModel& panel, const QImage* cabView,
+                         const QRect& area) {
+    // The cab is scaled as one picture and never turned.
+    const double scale = painter.combinedTransform().m11();
+    if (std::abs(scale - scale_) > 1e-9) {
+        scale_ = scale;
+        for (auto& [key, cached] : cache_) {
+            cached.scaledOpaque = QImage();
+            cached.scaledKeyed = QImage();
+        }
+    }
     for (const PanelControl& control : panel.Controls()) {
-        if (!control.visible) continue;
+        if (!control.visible || !Extent(control, scale).intersects(area)) continue;
         painter.save();
         PaintControl(painter, control, panel, cabView);
         painter.restore();
     }
 }
 
+QRectF PanelPainter::LabelRect(const PanelControl& control, double scale) const {
+    if (!control.autoSize) return QRectF(Bounds(control));
+    // Glyphs drawn at a larger size may reach a little beyond their advance.
+    const QFontMetricsF metrics(font_);
+    const double slack = scale == 1.0 ? 0.0 : 1.0;
+    return QRectF(control.left, control.top,
+                  metrics.horizontalAdvance(QString::fromStdString(control.text)) + slack,
+                  metrics.height());
+}
+
+QRect PanelPainter::Extent(const PanelControl& control, double scale) const {
+    if (control.kind == PanelControl::Kind::Label) return LabelRect(control, scale).toAlignedRect();
+    return Bounds(control);
+}
+
 void PanelPainter::PaintControl(QPainter& painter, const PanelControl& control,
-                                const PanelModel& panel, const QImage& cabView) {
+                                const PanelModel& panel, const QImage* cabView) {
     if (control.kind == PanelControl::Kind::Label) {
         PaintLabel(painter, control);
         return;
@@ -94,11 +143,26 @@ void PanelPainter::PaintControl(QPainter& painter, const PanelControl& control,
         PaintNeedle(painter, control);
         return;
     }
-    painter.setClipRect(Bounds(control));
-    if (control.name == "unten") painter.drawImage(control.left, control.top, cabView);
+    painter.setClipRect(Bounds(control), Qt::IntersectClip);
+    if (control.name == "unten") {
+        if (cabView != nullptr) {
+            painter.setRenderHint(QPainter::SmoothPixmapTransform, scale_ != 1.0);
+            painter.drawImage(control.left, control.top, *cabView);
+        } else {
+            painter.setCompositionMode(QPainter::CompositionMode_Clear);
+            painter.fillRect(Bounds(control), Qt::transparent);
+            painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        }
+    }
     if (control.picture && !control.picture->Empty()) {
         // Pictures keep their size: a larger one is cut at the control's edge.
-        painter.drawImage(control.left, control.top, Image(control.picture, control.transparent));
+        if (scale_ == 1.0) {
+            painter.drawImage(control.left, control.top,
+                              Image(control.picture, control.transparent));
+        } else {
+            painter.drawImage(QPointF(control.left, control.top),
+                              ScaledImage(control.picture, control.transparent));
+        }
     }
     if (control.name == "clock" && panel.Clock().drawn) PaintClock(painter, control, panel.Clock());
     if (control.name == "back") PaintBackButton(painter, control);
@@ -107,12 +171,8 @@ void PanelPainter::PaintControl(QPainter& painter, const PanelControl& control,
 void PanelPainter::PaintLabel(QPainter& painter, const PanelControl& control) const {
     painter.setFont(font_);
     const QString text = QString::fromStdString(control.text);
-    QRect rect = Bounds(control);
-    if (control.autoSize) {
-        const QFontMetrics metrics(font_);
-        rect.setSize(QSize(metrics.horizontalAdvance(text), metrics.height()));
-    }
-    painter.setClipRect(rect);
+    const QRectF rect = LabelRect(control, scale_);
+    painter.setClipRect(rect, Qt::IntersectClip);
     if (qAlpha(control.background) != 0)
         painter.fillRect(rect, QColor::fromRgba(control.background));
     painter.setPen(QColor::fromRgba(control.textColour));
@@ -124,7 +184,8 @@ void PanelPainter::PaintNeedle(QPainter& painter, const PanelControl& control) {
     if (!control.picture || control.picture->Empty()) return;
     const QImage& image = Image(control.picture, control.transparent);
     const QRect bounds = Bounds(control);
-    painter.setClipRect(bounds);
+    painter.setClipRect(bounds, Qt::IntersectClip);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, scale_ != 1.0);
     const QPointF centre = QRectF(bounds).center();
     painter.translate(centre);
     painter.rotate(control.angle % 360);
@@ -132,20 +193,25 @@ void PanelPainter::PaintNeedle(QPainter& painter, const PanelControl& control) {
 }
 
 void PanelPainter::PaintClock(QPainter& painter, const PanelControl& control,
-                              const ClockHands& hands) {
+                              const ClockHands& hands) const {
     // The face is drawn as the clock picture would be: cleared, hands in
-    // black, then shown with its bottom-left colour left out.
+    // black, then shown with its bottom-left colour left out. At a larger
+    // scale the face is drawn at that scale, so the hands stay sharp.
     const int width = std::max(control.width, 1), height = std::max(control.height, 1);
-    QImage face(width, height, QImage::Format_RGB32);
+    QImage face(static_cast<int>(std::ceil(width * scale_)),
+                static_cast<int>(std::ceil(height * scale_)), QImage::Format_RGB32);
     face.fill(kButtonFace);
     {
         QPainter onFace(&face);
+        onFace.scale(scale_, scale_);
         onFace.setPen(QPen(Qt::black, 1));
         for (const ClockLine& line : {hands.hour, hands.minute, hands.second}) {
             onFace.drawLine(line.x1, line.y1, line.x2, line.y2);
         }
     }
-    painter.drawImage(control.left, control.top, control.transparent ? KeyedCopy(face) : face);
+    QImage shown = control.transparent ? KeyedCopy(face) : face;
+    shown.setDevicePixelRatio(scale_);
+    painter.drawImage(QPointF(control.left, control.top), shown);
 }
 
 void PanelPainter::PaintBackButton(QPainter& painter, const PanelControl& control) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QtCore/QRect>
 #include <QtGui/QFont>
 #include <QtGui/QImage>
 #include <memory>
@@ -21,13 +22,25 @@ QImage ToKeyedImage(const Picture& picture);
 // Draws the cab panel model: every visible control in its order, the cab view
 // in the place of "unten", the clock hands over "clock", needles turned
 // clockwise about their centre by their angle, and the colour-key of the
-// transparent pictures left undrawn. Converted pictures are kept between
-// paints while the panel still uses them.
+// transparent pictures left undrawn. The painter may scale the cab to any
+// size: pictures are then scaled smoothly once per size and kept, and text and
+// lines are drawn at the scaled size rather than enlarged.
 class PanelPainter {
   public:
     PanelPainter();
 
-    void Paint(QPainter& painter, const PanelModel& panel, const QImage& cabView);
+    // Paints the controls that reach into `area` (cab pixels). With a cab
+    // view, "unten" shows it; without one, "unten" is left fully transparent
+    // so that a video drawn beneath the result shows through.
+    void Paint(QPainter& painter, const PanelModel& panel, const QImage* cabView,
+               const QRect& area);
+    void Paint(QPainter& painter, const PanelModel& panel, const QImage& cabView) {
+        Paint(painter, panel, &cabView, QRect(-(1 << 20), -(1 << 20), 1 << 21, 1 << 21));
+    }
+
+    // The cab pixels a control may draw on at this scale (labels that size
+    // themselves follow their text).
+    QRect Extent(const PanelControl& control, double scale) const;
 
     // The font of the panel's labels.
     const QFont& Font() const { return font_; }
@@ -36,16 +49,21 @@ class PanelPainter {
     struct Cached {
         std::shared_ptr<const Picture> picture;  // keeps the key address unused by others
         QImage opaque, keyed;
+        QImage scaledOpaque, scaledKeyed;  // at `scale_`
     };
+    Cached& Entry(const std::shared_ptr<const Picture>& picture);
     const QImage& Image(const std::shared_ptr<const Picture>& picture, bool transparent);
+    const QImage& ScaledImage(const std::shared_ptr<const Picture>& picture, bool transparent);
     void PaintControl(QPainter& painter, const PanelControl& control, const PanelModel& panel,
-                      const QImage& cabView);
+                      const QImage* cabView);
     void PaintLabel(QPainter& painter, const PanelControl& control) const;
     void PaintNeedle(QPainter& painter, const PanelControl& control);
-    static void PaintClock(QPainter& painter, const PanelControl& control, const ClockHands& hands);
+    void PaintClock(QPainter& painter, const PanelControl& control, const ClockHands& hands) const;
     static void PaintBackButton(QPainter& painter, const PanelControl& control);
+    QRectF LabelRect(const PanelControl& control, double scale) const;
 
     QFont font_;
+    double scale_ = 1.0;  // device pixels per cab pixel of the painting under way
     std::unordered_map<const Picture*, Cached> cache_;
 };
 

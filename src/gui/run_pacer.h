@@ -32,6 +32,9 @@ class RunPacer {
     // Wall time of the next tick or refresh; empty while stopped.
     std::optional<int64_t> NextDueWall() const;
 
+    // The wall time a virtual time stands for.
+    int64_t ToWall(int64_t virtualMs) const { return virtualMs + offset_; }
+
     // Virtual time reached so far.
     int64_t Now() const { return scheduler_.Now(); }
 

@@ -2,16 +2,17 @@
 
 #include <QtGui/QCloseEvent>
 #include <QtGui/QKeyEvent>
-#include <QtWidgets/QLayout>
+#include <QtGui/QScreen>
+#include <QtWidgets/QApplication>
 #include <QtWidgets/QMenuBar>
 #include <algorithm>
+#include <cmath>
 
 #include "common/data_path.h"
 #include "gui/controller_window.h"
 #include "gui/help_window_widget.h"
 #include "gui/serial_settings_dialog.h"
 #include "gui/value_window_widget.h"
-#include "gui/window_placement.h"
 
 namespace kelvaron {
 
@@ -28,19 +29,22 @@ RunWindowWidget::RunWindowWidget(GuiServices services, KeyRoute& keys,
                                  std::string lineFile)
     : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                               Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+                               Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
       services_(services),
       keys_(keys),
       valueWindow_(valueWindow),
       helpWindow_(helpWindow),
       run_(services.run, std::move(dataDir), std::move(trainFile), std::move(lineFile)),
       pacer_(*this),
-      view_(new CabView(run_.Panel(), this)) {
+      view_(new CabView(run_.Panel(), this)),
+      memory_(services.desktopSettings) {
     setWindowTitle(QString::fromStdString(run_.Menu().WindowCaption));
     setCentralWidget(view_);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
     menus_ = std::make_unique<MenuBarView>(*menuBar(),
                                            [this](const std::string& name) { MenuCommand(name); });
+    menus_->onMenuClosed = [this] { RestoreFocus(); };
+    view_->onVideoTargetChanged = [this] { VideoTargetMoved(); };
+    view_->onPainted = [this](bool video) { Painted(video); };
 
     elapsed_.start();
     wallClock = [this] { return elapsed_.elapsed(); };
@@ -78,6 +82,8 @@ void RunWindowWidget::Detach() {
     attached_ = false;
     keys_.target = nullptr;
     valueWindow_.onClosed = nullptr;
+    valueWindow_.removeEventFilter(this);
+    helpWindow_.removeEventFilter(this);
     SerialPort& serial = services_.run.serial;
     serial.onReceived = nullptr;
     serial.onOpened = nullptr;
@@ -107,15 +113,39 @@ bool RunWindowWidget::Build(const std::function<void(const std::string&)>& statu
         services_.run.messages.Show("Lost the controller's port " + port + " (" + reason +
                                     ").\nDisconnect from controller.");
     };
+    valueWindow_.installEventFilter(this);
+    helpWindow_.installEventFilter(this);
 
-    SyncWindows();
-    adjustSize();
+    SyncWindows();  // the menu bar's items decide its height
+    view_->SetPreferredSize(memory_.CabSize().value_or(DefaultCabSize()));
+    // Not adjustSize(): it would keep the window within two thirds of the screen.
+    ensurePolished();
+    resize(sizeHint());
     CentreOnScreen(*this);
+    if (memory_.FullScreen()) setWindowState(windowState() | Qt::WindowFullScreen);
+    run_.SetFrameTarget(view_->VideoTarget());
     return true;
 }
 
-void RunWindowWidget::OnTick(int64_t) {
+QSize RunWindowWidget::DefaultCabSize() const {
+    // The largest half step of the cab's own size that leaves a fifth of the
+    // screen free, and never smaller than the cab itself.
+    double scale = 1;
+    if (const QScreen* screen = this->screen()) {
+        const QRect free = screen->availableGeometry();
+        const double fits =
+            std::min(free.width() * 0.8 / CabView::kWidth,
+                     (free.height() * 0.8 - menuBar()->sizeHint().height()) / CabView::kHeight);
+        scale = std::max(1.0, std::floor(fits * 2) / 2);
+    }
+    return QSize(static_cast<int>(CabView::kWidth * scale),
+                 static_cast<int>(CabView::kHeight * scale));
+}
+
+void RunWindowWidget::OnTick(int64_t tMs) {
+    const int32_t frame = run_.State().Frame;
     run_.MMTimer1Timer();
+    if (run_.State().Frame != frame && !frameDueMs_) frameDueMs_ = pacer_.ToWall(tMs);
 }
 
 void RunWindowWidget::OnRefresh(int64_t) {
@@ -131,7 +161,7 @@ void RunWindowWidget::Pump() {
     if (run_.AppIdle(static_cast<uint32_t>(now))) ShowFrame();
     if (refreshed_) {
         SyncWindows();
-        view_->update();
+        view_->PanelChanged();
     }
     ArmTimer();
 }
@@ -159,11 +189,19 @@ void RunWindowWidget::Input(const std::function<void()>& handler) {
     pacer_.BeforeInput(wallClock());
     handler();
     SyncWindows();
-    view_->update();
+    view_->PanelChanged();
     ArmTimer();
 }
 
 void RunWindowWidget::DriverKey(const QKeyEvent& event) {
+    // The window's own keys: they never reach the run. Shift+F11 stays the
+    // run's own test key.
+    const bool fullScreenKey =
+        event.key() == Qt::Key_F11 && !(event.modifiers() & Qt::ShiftModifier);
+    if (fullScreenKey || (event.key() == Qt::Key_Escape && isFullScreen())) {
+        if (!event.isAutoRepeat()) ToggleFullScreen();
+        return;
+    }
     Input([&] {
         InputDispatcher& input = run_.Input();
         if (const int vk = VirtualKeyCode(event.key(), event.modifiers())) {
@@ -181,8 +219,11 @@ void RunWindowWidget::MenuCommand(const std::string& name) {
     } else if (name.starts_with("Sta")) {
         Input([&] { run_.StationClick(name); });
     } else if (name == "menu_d1") {
+        if (!helpWindow_.isVisible()) PlaceBeside(helpWindow_, "HelpWindow", QPoint(567, 341));
         helpWindow_.show();
         helpWindow_.raise();
+    } else if (name == kFullScreenItem) {
+        ToggleFullScreen();
     } else if (name == "menu_d2") {
         Input([this] {
             if (run_.Redraw()) ShowFrame();
@@ -200,6 +241,50 @@ void RunWindowWidget::MenuCommand(const std::string& name) {
     } else if (name == "TS2") {
         Input([this] { ToggleSerialPort(); });
     }
+    RestoreFocus();
+}
+
+void RunWindowWidget::RestoreFocus() {
+    // Later, once the menu bar has finished with the key or click that closed
+    // the menu: it would otherwise keep the focus for its own navigation.
+    QTimer::singleShot(0, this, [this] {
+        if (!closed_ && QApplication::activePopupWidget() == nullptr) view_->setFocus();
+    });
+}
+
+void RunWindowWidget::ToggleFullScreen() {
+    if (isFullScreen()) {
+        showNormal();
+    } else {
+        memory_.SetCabSize(view_->size());
+        showFullScreen();
+    }
+    memory_.SetFullScreen(isFullScreen());
+    SyncWindows();
+    RestoreFocus();
+}
+
+void RunWindowWidget::PlaceBeside(QWidget& window, const QString& key, QPoint offset) {
+    window.move(pos() + memory_.Offset(key).value_or(offset));
+    KeepOnScreen(window);
+    placedAt_[key] = window.pos();
+}
+
+void RunWindowWidget::RememberPlace(QWidget& window, const QString& key) {
+    // Only a window the player moved: one left where it was put keeps
+    // following the run window.
+    auto placed = placedAt_.find(key);
+    if (placed != placedAt_.end() && placed->second == window.pos()) return;
+    memory_.SetOffset(key, window.pos() - pos());
+    placedAt_[key] = window.pos();
+}
+
+bool RunWindowWidget::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Hide) {
+        if (watched == &valueWindow_) RememberPlace(valueWindow_, "ValueWindow");
+        if (watched == &helpWindow_) RememberPlace(helpWindow_, "HelpWindow");
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void RunWindowWidget::ShowControllerWindow() {
@@ -246,7 +331,62 @@ void RunWindowWidget::EditSerialSettings() {
 }
 
 void RunWindowWidget::ShowFrame() {
-    view_->ShowCabPicture(ToImage(run_.FrameBitmap()));
+    videoShown_ = true;
+    if (frameDueMs_) {
+        // A frame that changed soon after the last draw waits for the
+        // presenter's period by design; it is late only beyond that.
+        shownDueMs_ = std::max(*frameDueMs_, previousDrawMs_ + kPresenterPeriodMs);
+        frameDueMs_.reset();
+    }
+    previousDrawMs_ = wallClock();
+    view_->VideoChanged();
+}
+
+void RunWindowWidget::Painted(bool video) {
+    const int64_t now = wallClock();
+    if (stats_.firstPictureMs < 0) stats_.firstPictureMs = now;
+    if (!video || !shownDueMs_) return;
+    const int64_t lateness = now - *shownDueMs_;
+    shownDueMs_.reset();
+    ++stats_.shown;
+    if (lateness > kPresenterPeriodMs) ++stats_.late;
+    stats_.worstMs = std::max(stats_.worstMs, lateness);
+}
+
+void RunWindowWidget::Play(const ScriptAction& action) {
+    std::visit(
+        [&](const auto& a) {
+            using A = std::decay_t<decltype(a)>;
+            if constexpr (std::is_same_v<A, ScriptStart>) {
+                MenuCommand("start1");
+            } else if constexpr (std::is_same_v<A, ScriptChar>) {
+                Input([&] { run_.Input().TypedChar(a.character); });
+            } else if constexpr (std::is_same_v<A, ScriptKey>) {
+                Input([&] { run_.Input().KeyDown(a.code, a.shift); });
+            } else if constexpr (std::is_same_v<A, ScriptWheel>) {
+                Input([&] {
+                    if (a.up)
+                        run_.Input().WheelUp();
+                    else
+                        run_.Input().WheelDown();
+                });
+            } else if constexpr (std::is_same_v<A, ScriptMove>) {
+                MenuCommand("Sta" + std::to_string(a.station));
+            } else if constexpr (std::is_same_v<A, ScriptController>) {
+                if (a.kind >= 0 && a.kind <= 2)
+                    MenuCommand("COM" + std::to_string(a.kind + 1) + "1");
+            } else if constexpr (std::is_same_v<A, ScriptClose>) {
+                close();
+            }
+        },
+        action);
+}
+
+void RunWindowWidget::VideoTargetMoved() {
+    if (!built_ || closed_) return;
+    run_.SetFrameTarget(view_->VideoTarget());
+    // The frame on show is decoded again at the new size.
+    if (videoShown_ && run_.Redraw()) view_->VideoChanged();
 }
 
 void RunWindowWidget::ShowStillPicture() {
@@ -254,15 +394,21 @@ void RunWindowWidget::ShowStillPicture() {
     if (name.empty()) return;
     auto still = services_.run.pictures.Load(ResolveDataPath(run_.DataDir(), name),
                                              PictureFormats::BitmapOrJpeg);
-    if (still) view_->ShowCabPicture(ToImage(*still));
+    if (!still) return;
+    videoShown_ = false;
+    view_->ShowCabPicture(ToImage(*still));
 }
 
 void RunWindowWidget::SyncWindows() {
+    if (MenuItem* full = run_.Menu().Find(kFullScreenItem)) full->checked = isFullScreen();
     menus_->Sync(run_.Menu());
     setWindowTitle(QString::fromStdString(run_.Menu().WindowCaption));
     const bool shown = run_.State().ValueWindowShown;
     if (shown) valueWindow_.ShowModel(run_.ValueWindow());
-    if (shown != valueWindow_.isVisible()) valueWindow_.setVisible(shown);
+    if (shown != valueWindow_.isVisible()) {
+        if (shown) PlaceBeside(valueWindow_, "ValueWindow", QPoint(188, 573));
+        valueWindow_.setVisible(shown);
+    }
 }
 
 bool RunWindowWidget::event(QEvent* event) {
@@ -278,6 +424,7 @@ void RunWindowWidget::closeEvent(QCloseEvent* event) {
     closed_ = true;
     timer_.stop();
     serialWait_.stop();
+    if (!isFullScreen()) memory_.SetCabSize(view_->size());
     // Closing the run closes the serial port, whose message still belongs to it.
     const bool deviceOk = run_.FormCloseQuery();
     Detach();

@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "gui/cab_view.h"
@@ -14,6 +16,8 @@
 #include "gui/key_route.h"
 #include "gui/menu_bar_view.h"
 #include "gui/run_pacer.h"
+#include "gui/window_placement.h"
+#include "shell/run_script.h"
 #include "shell/run_window.h"
 
 namespace kelvaron {
@@ -53,8 +57,26 @@ class RunWindowWidget : public QMainWindow, private SchedulerClient {
     // A menu command by component name, as a click on the menu bar gives it.
     void MenuCommand(const std::string& name);
 
+    // Full screen and back (F11, the Display menu; Escape leaves it).
+    void ToggleFullScreen();
+
+    // One action of a runner script, as the player's own input would give it.
+    void Play(const ScriptAction& action);
+
+    // How the cab view kept up with the run: frames shown, frames shown more
+    // than a presenter period after they were due, the latest of them, and
+    // the time from the window's creation to its first cab picture.
+    struct PresenterStats {
+        int64_t shown = 0;
+        int64_t late = 0;
+        int64_t worstMs = 0;
+        int64_t firstPictureMs = -1;
+    };
+    const PresenterStats& Stats() const { return stats_; }
+
   protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
@@ -67,7 +89,16 @@ class RunWindowWidget : public QMainWindow, private SchedulerClient {
     void StartOrPause();
     void ShowStillPicture();
     void ShowFrame();
+    void VideoTargetMoved();
+    void Painted(bool video);
     void SyncWindows();
+    // The cab takes the keys again once a menu or a dialog is gone.
+    void RestoreFocus();
+    // The value and help windows open at their place measured from the run
+    // window's top-left corner, or where the player last put them.
+    void PlaceBeside(QWidget& window, const QString& key, QPoint offset);
+    void RememberPlace(QWidget& window, const QString& key);
+    QSize DefaultCabSize() const;
     void ArmTimer();
     void EditSerialSettings();
     void ShowControllerWindow();
@@ -84,6 +115,8 @@ class RunWindowWidget : public QMainWindow, private SchedulerClient {
     RunPacer pacer_;
     CabView* view_;
     std::unique_ptr<MenuBarView> menus_;
+    WindowMemory memory_;
+    std::map<QString, QPoint> placedAt_;
     QTimer timer_;
     QTimer serialWait_;  // the start of a serial code waiting for its rest
     QElapsedTimer elapsed_;
@@ -91,6 +124,11 @@ class RunWindowWidget : public QMainWindow, private SchedulerClient {
     bool attached_ = false;  // holds the key route and the shared windows' events
     bool closed_ = false;
     bool refreshed_ = false;
+    bool videoShown_ = false;  // the cab view shows a video frame, not the still picture
+    PresenterStats stats_;
+    std::optional<int64_t> frameDueMs_;  // wall time the waiting frame became due
+    std::optional<int64_t> shownDueMs_;  // the same for the frame on its way to the screen
+    int64_t previousDrawMs_ = 0;
 };
 
 }  // namespace kelvaron

@@ -8,9 +8,25 @@
 
 namespace kelvaron {
 
-// Size of the cab-view picture every frame is scaled to.
+// Size of the cab-view picture the run logic and the headless runner see.
 constexpr int32_t kFrameWidth = 480;
 constexpr int32_t kFrameHeight = 240;
+
+// Memory a frame is decoded straight into: 32-bit pixels 0xFFRRGGBB, rows
+// `stride` bytes apart. The window hands over the image it shows, so a shown
+// frame is converted and scaled exactly once.
+struct FrameTarget {
+    uint8_t* pixels = nullptr;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t stride = 0;
+};
+
+// A picture's own pixels as a frame target.
+inline FrameTarget TargetOf(Picture& picture) {
+    return FrameTarget{reinterpret_cast<uint8_t*>(picture.pixels.data()), picture.width,
+                       picture.height, picture.width * 4};
+}
 
 // Reader of the cab-view video, frame by frame.
 class VideoReader {
@@ -21,17 +37,24 @@ class VideoReader {
     virtual void Close() = 0;
     // Frames of the picture stream, -1 when nothing is open.
     virtual int32_t FrameCount() const = 0;
-    // Frames per second of the picture stream as filmed (the run plays 30).
-    virtual double FramesPerSecond() const { return 30; }
-    // Decodes exactly frame n, scaled to 480 x 240, into `into`. Frames outside
-    // 0 .. count-1 leave `into` unchanged and give false.
-    virtual bool DecodeFrame(int32_t n, Picture& into) = 0;
     // Frames a second the picture stream is meant to be played at; 0 when
     // nothing is open.
     virtual double FramesPerSecond() const = 0;
     // The file's sound track decoded whole and mixed down to one channel; no
     // samples when there is none or nothing is open.
     virtual WaveSound SoundTrack() = 0;
+    // Decodes exactly frame n, scaled to the target's size. Frames outside
+    // 0 .. count-1 leave the target unchanged and give false.
+    virtual bool DecodeFrameTo(int32_t n, const FrameTarget& into) = 0;
+
+    // Frame n as the 480 x 240 cab-view picture.
+    bool DecodeFrame(int32_t n, Picture& into) {
+        if (n < 0 || n >= FrameCount()) return false;
+        into.width = kFrameWidth;
+        into.height = kFrameHeight;
+        into.pixels.resize(static_cast<size_t>(kFrameWidth) * kFrameHeight);
+        return DecodeFrameTo(n, TargetOf(into));
+    }
 };
 
 }  // namespace kelvaron

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 
-#include "common/picture.h"
 #include "platform/video_reader.h"
 #include "sim/run_state.h"
 
@@ -10,11 +9,11 @@ namespace kelvaron {
 
 // The idle-time presenter of the cab view: at most one new frame per 33 ms,
 // and only when the train has moved to another frame. Returns true when it
-// decoded a frame into `frameBitmap` (the window then shows it).
-bool AppIdle(RunState& state, VideoReader& video, Picture& frameBitmap, uint32_t nowMs,
+// decoded a frame into `into` (the window then shows it).
+bool AppIdle(RunState& state, VideoReader& video, const FrameTarget& into, uint32_t nowMs,
              bool running);
 
 // The redraw command: decodes the current frame at once, whatever the time.
-bool RedrawFrame(RunState& state, VideoReader& video, Picture& frameBitmap);
+bool RedrawFrame(RunState& state, VideoReader& video, const FrameTarget& into);
 
 }  // namespace kelvaron

@@ -19,6 +19,10 @@ struct MenuItem {
     std::vector<MenuItem> items;
 };
 
+// The Display item that switches the desktop's run window to full screen and
+// back; checked while it is.
+inline constexpr std::string_view kFullScreenItem = "FullScreen1";
+
 // The run window's menu bar as a model: captions, check marks and enabled
 // state. The window shows it; commands change it here.
 class MenuModel {

@@ -146,12 +146,16 @@ void RunWindow::Timer1Timer() {
     ::kelvaron::Timer1Timer(context_, extras);
 }
 
+FrameTarget RunWindow::FrameTargetNow() {
+    return frameTarget_ ? *frameTarget_ : TargetOf(frameBitmap_);
+}
+
 bool RunWindow::AppIdle(uint32_t nowMs) {
-    return ::kelvaron::AppIdle(state_, services_.video, frameBitmap_, nowMs, running_);
+    return ::kelvaron::AppIdle(state_, services_.video, FrameTargetNow(), nowMs, running_);
 }
 
 bool RunWindow::Redraw() {
-    return RedrawFrame(state_, services_.video, frameBitmap_);
+    return RedrawFrame(state_, services_.video, FrameTargetNow());
 }
 
 void RunWindow::RxChar(int count, int64_t nowMs) {

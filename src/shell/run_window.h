@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -81,10 +82,14 @@ class RunWindow {
     void MMTimer1Timer();
     void Timer1Timer();
 
-    // The cab-view presenter; true when a new frame is in FrameBitmap().
+    // The cab-view presenter; true when a new frame has been decoded into the
+    // frame target: FrameBitmap() unless a window shows frames of its own size.
     bool AppIdle(uint32_t nowMs);
     bool Redraw();
     const Picture& FrameBitmap() const { return frameBitmap_; }
+    // Frames go straight into the memory a window shows (empty: FrameBitmap()).
+    // The memory must stay valid until the next call.
+    void SetFrameTarget(std::optional<FrameTarget> target) { frameTarget_ = target; }
 
     // Driver input, shared by every front end.
     InputDispatcher& Input() { return *input_; }
@@ -113,6 +118,7 @@ class RunWindow {
     void FillFixedLabels();
     void AddMoveItems();
     void ShowSerialCaption();
+    FrameTarget FrameTargetNow();
 
     PlatformServices services_;
     std::filesystem::path dataDir_;
@@ -130,6 +136,7 @@ class RunWindow {
     MenuModel menu_;
     ValueWindowModel valueWindow_;
     Picture frameBitmap_;
+    std::optional<FrameTarget> frameTarget_;
     RunContext context_;
     std::unique_ptr<InputDispatcher> input_;
 

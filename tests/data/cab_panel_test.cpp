@@ -64,15 +64,16 @@ TEST_F(CabPanelTest, DrawingOrderPlacesAndInitialTexts) {
     ASSERT_TRUE(Build()) << error;
     std::string names;
     for (const auto& c : panel.Controls()) names += c.name + " ";
-    // Window pictures, the train's panel, then the read-outs and the close button on top.
+    // Window pictures, the train's panel, the read-outs, then the timetable card
+    // that slides over them, and the close button on top.
     EXPECT_EQ(names,
               "unten SignalImage SlopeImage SpeedLimitImage stop stopline OtherImage Image3 "
               "Panel Panel2 clock Lamp_Door Lamp_Power Lamp_EB Lamp_Gen Lamp_Air Lamp_Ele "
               "Lamp_Ats Lamp_Atsp1 Lamp_Atsp2 Lamp_G Lamp_YG Lamp_Y Lamp_YY Lamp_R Lamp_Fwd "
               "Lamp_Bck Lamp_B Lamp_P Lamp_Gear Needle_Speed Needle_SAP Needle_BP Needle_MR "
               "Needle_BC Needle_V Needle_I Lamp_stopalert Others0 Others1 Others2 Others3 "
-              "Others4 Others5 Others6 StaffImage CaptionLabel digi_speed Label1 PowerLabel "
-              "BrakeLabel Label3 Label4 CarsLabel GearLabel SignalLabel SlopeText back ");
+              "Others4 Others5 Others6 digi_speed Label1 PowerLabel BrakeLabel Label3 Label4 "
+              "CarsLabel GearLabel SignalLabel SlopeText StaffImage CaptionLabel back ");
     EXPECT_EQ(panel.Text("digi_speed") + panel.Text("Label1") + panel.Text("BrakeLabel") +
                   panel.Text("Label3") + panel.Text("Label4"),
               "0km/hFWDEB00:00:00Train Position");

@@ -10,7 +10,9 @@ namespace {
 struct Fixture {
     RunState state;
     FakeVideoReader video;
-    Picture bitmap;
+    Picture picture{kFrameWidth, kFrameHeight,
+                    std::vector<uint32_t>(static_cast<size_t>(kFrameWidth* kFrameHeight))};
+    FrameTarget bitmap = TargetOf(picture);
     Fixture() {
         video.frameCountWhenOpen = 1000;
         video.Open("cab.avi");

@@ -43,11 +43,21 @@ int main(int argc, char** argv) {
         return code == kelvaron::kUsageExitCode ? kelvaron::Usage() : code;
     }
     if (!args.empty() && args[0] == "studio") return RunStudioCommand(argc, argv, args);
-    std::optional<std::filesystem::path> dataDir;
-    if (args.size() == 2 && args[0] == "--data") {
-        dataDir = args[1];
-    } else if (!args.empty()) {
-        return kelvaron::Usage();
+    kelvaron::DesktopOptions desktop;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const bool hasValue = i + 1 < args.size();
+        if (args[i] == "--data" && hasValue) {
+            desktop.dataDir = args[++i];
+        } else if (args[i] == "--run" && hasValue) {
+            desktop.run = args[++i];
+        } else if (args[i] == "--script" && hasValue) {
+            desktop.script = args[++i];
+        } else if (args[i] == "--stats") {
+            desktop.stats = true;
+        } else {
+            return kelvaron::Usage();
+        }
     }
-    return kelvaron::RunDesktop(argc, argv, dataDir);
+    if (desktop.script && !desktop.run) return kelvaron::Usage();
+    return kelvaron::RunDesktop(argc, argv, desktop);
 }

@@ -81,6 +81,8 @@ int64_t LastTimestamp(const std::string& file, int streamIndex, int64_t fromTime
 struct ScalerSource {
     int width = 0;
     int height = 0;
+    int targetWidth = 0;
+    int targetHeight = 0;
     AVPixelFormat format = AV_PIX_FMT_NONE;
     bool fullRange = false;
     AVColorSpace colorspace = AVCOL_SPC_UNSPECIFIED;
@@ -252,14 +254,20 @@ struct FfmpegVideoReader::State {
         }
     }
 
-    bool Convert(const AVFrame* frame, Picture& into) {
+    bool Convert(const AVFrame* frame, const FrameTarget& into) {
         if (frame->width <= 0 || frame->height <= 0) return false;
-        ScalerSource wanted{frame->width, frame->height, AV_PIX_FMT_NONE,
-                            frame->color_range == AVCOL_RANGE_JPEG, frame->colorspace};
+        if (into.pixels == nullptr || into.width <= 0 || into.height <= 0 ||
+            into.stride < into.width * 4) {
+            return false;
+        }
+        ScalerSource wanted{frame->width,     frame->height,
+                            into.width,       into.height,
+                            AV_PIX_FMT_NONE,  frame->color_range == AVCOL_RANGE_JPEG,
+                            frame->colorspace};
         wanted.format = PlainFormat(static_cast<AVPixelFormat>(frame->format), wanted.fullRange);
-        // A changed source frees the old scaler, even when no new one can be made.
+        // A changed source or target frees the old scaler, even when no new one can be made.
         scaler = sws_getCachedContext(scaler, wanted.width, wanted.height, wanted.format,
-                                      kFrameWidth, kFrameHeight, AV_PIX_FMT_RGB32, SWS_BILINEAR,
+                                      into.width, into.height, AV_PIX_FMT_RGB32, SWS_BILINEAR,
                                       nullptr, nullptr, nullptr);
         if (scaler == nullptr) return false;
         if (!(wanted == scalerSource)) {
@@ -269,11 +277,8 @@ struct FfmpegVideoReader::State {
                                      1, 0, 1 << 16, 1 << 16);
             scalerSource = wanted;
         }
-        into.width = kFrameWidth;
-        into.height = kFrameHeight;
-        into.pixels.resize(static_cast<size_t>(kFrameWidth) * kFrameHeight);
-        uint8_t* target[1] = {reinterpret_cast<uint8_t*>(into.pixels.data())};
-        const int targetStride[1] = {kFrameWidth * 4};
+        uint8_t* target[1] = {into.pixels};
+        const int targetStride[1] = {into.stride};
         sws_scale(scaler, frame->data, frame->linesize, 0, frame->height, target, targetStride);
         return true;
     }
@@ -342,10 +347,6 @@ void FfmpegVideoReader::Close() {
     state_.reset();
 }
 
-double FfmpegVideoReader::FramesPerSecond() const {
-    return state_ ? av_q2d(state_->frameRate) : 30;
-}
-
 int32_t FfmpegVideoReader::FrameCount() const {
     return state_ ? state_->frameCount : -1;
 }
@@ -362,7 +363,7 @@ int32_t FfmpegVideoReader::JumpCount() const {
     return state_ ? state_->jumps : 0;
 }
 
-bool FfmpegVideoReader::DecodeFrame(int32_t n, Picture& into) {
+bool FfmpegVideoReader::DecodeFrameTo(int32_t n, const FrameTarget& into) {
     if (!state_ || n < 0 || n >= state_->frameCount) return false;
     const AVFrame* frame = state_->Locate(n);
     return frame != nullptr && state_->Convert(frame, into);

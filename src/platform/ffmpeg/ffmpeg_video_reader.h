@@ -20,11 +20,10 @@ class FfmpegVideoReader : public VideoReader {
     void Close() override;
     int32_t FrameCount() const override;
     double FramesPerSecond() const override;
-    bool DecodeFrame(int32_t n, Picture& into) override;
-    double FramesPerSecond() const override;
     // Decoded from a reading of the file of its own: the picture stream's
     // place is untouched.
     WaveSound SoundTrack() override;
+    bool DecodeFrameTo(int32_t n, const FrameTarget& into) override;
 
     // Jumps within the file since it was opened.
     int32_t JumpCount() const;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/video_reader.h"
@@ -22,12 +23,13 @@ class FakeVideoReader : public VideoReader {
     }
     void Close() override { open_ = false; }
     int32_t FrameCount() const override { return open_ ? frameCountWhenOpen : -1; }
-    bool DecodeFrame(int32_t n, Picture& into) override {
+    bool DecodeFrameTo(int32_t n, const FrameTarget& into) override {
         if (!open_ || n < 0 || n >= frameCountWhenOpen) return false;
-        into.width = kFrameWidth;
-        into.height = kFrameHeight;
-        into.pixels.assign(static_cast<size_t>(kFrameWidth * kFrameHeight),
-                           0xFF000000u | static_cast<uint32_t>(n));
+        for (int32_t y = 0; y < into.height; ++y) {
+            auto* row =
+                reinterpret_cast<uint32_t*>(into.pixels + static_cast<size_t>(y) * into.stride);
+            std::fill(row, row + into.width, 0xFF000000u | static_cast<uint32_t>(n));
+        }
         decoded.push_back(n);
         return true;
     }

@@ -27,7 +27,12 @@ HelpWindowWidget::HelpWindowWidget(const KeyRoute& keys, QWidget* parent)
     memo_->setReadOnly(true);
     memo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    QFont font("Monospace");
+    // The instructions are laid out in columns of the Japanese fixed-width
+    // kind: a full-width character takes exactly two half-width places. The
+    // usual monospaced fonts borrow wider or narrower Japanese glyphs from
+    // elsewhere, which throws every line with them out of line.
+    QFont font;
+    font.setFamilies({"IPAGothic", "Monospace"});
     font.setStyleHint(QFont::TypeWriter);
     font.setPixelSize(12);
     memo_->setFont(font);

@@ -257,5 +257,15 @@ TEST(HelpTextTest, FirstLineIsTheCaptionTheRestTheText) {
     EXPECT_FALSE(error.empty());
 }
 
+// The instructions line up in columns only if a full-width character takes
+// exactly two half-width places ("ブレーキ" as wide as eight digits).
+TEST(HelpWindowTest, FullWidthCharactersTakeTwoColumns) {
+    test::GuiApp();
+    KeyRoute keys;
+    HelpWindowWidget window(keys);
+    const QFontMetricsF metrics(window.TextBox().font());
+    EXPECT_DOUBLE_EQ(metrics.horizontalAdvance("ブレーキ"), metrics.horizontalAdvance("12345678"));
+}
+
 }  // namespace
 }  // namespace kelvaron

@@ -435,7 +435,7 @@ bool WriteSupportFiles(const std::filesystem::path& outDir, std::string& error) 
              "F1      時刻表 出す/しまう",
              "F2 F3   時刻表 上/下",
              "F5      数値ウィンドウ",
-             "ホイール ワンハンドル操作",
+             "wheel   ワンハンドル操作",
          }) {
         help.Line(line);
     }

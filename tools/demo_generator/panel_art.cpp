@@ -183,14 +183,15 @@ QImage Indicator(const IndicatorPlace& place, size_t index, bool brake) {
 }
 
 // The plate behind the read-outs at the right of the panel: dark, with a
-// frame under each label. Its bottom-left pixel is the key colour, and that
+// frame under each label, wide enough for its longest text ("ブレーキ" in
+// the brake notch frame). Its bottom-left pixel is the key colour, and that
 // colour appears nowhere else.
 QImage ReadoutPlate(int left, int top) {
     QImage image = NewImage(160, 142, QColor(46, 48, 54));
     QPainter p(&image);
     p.setPen(QColor(96, 98, 104));
     p.drawRect(0, 0, 159, 141);
-    const QRect frames[] = {{494, 311, 46, 20},  {542, 311, 38, 20}, {582, 311, 52, 20},
+    const QRect frames[] = {{494, 311, 46, 20},  {542, 311, 38, 20}, {582, 311, 56, 20},
                             {494, 335, 141, 22}, {493, 359, 70, 20}, {494, 382, 110, 22},
                             {494, 405, 46, 20},  {542, 415, 74, 20}};
     p.setBrush(QColor(16, 16, 18));

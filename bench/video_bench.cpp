@@ -9,6 +9,7 @@
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "platform/ffmpeg/ffmpeg_video_reader.h"
 #include "platform/ffmpeg/video_writer.h"
@@ -126,6 +127,33 @@ void BM_WorstJump(benchmark::State& state) {
     Jump(state, true);
 }
 
+// What the cab view pays for one shown frame in a 1920 x 1080 full-screen
+// window: its video place is 1178 x 589 device pixels, and the frame is
+// decoded and scaled straight into it. At `step` times the filming speed the
+// presenter shows every step-th frame; every frame in between is decoded too
+// when the codec needs it. Each iteration is one shown frame, which must take
+// well under the presenter's 33 ms.
+void BM_ShowFrameFullScreen(benchmark::State& state) {
+    FfmpegVideoReader reader;
+    Open(state, reader);
+    const int32_t step = static_cast<int32_t>(state.range(2));
+    constexpr int32_t kWidth = 1178, kHeight = 589, kStride = 1184 * 4;
+    std::vector<uint8_t> shown(static_cast<size_t>(kStride) * kHeight + 64);
+    const FrameTarget target{shown.data(), kWidth, kHeight, kStride};
+    int32_t n = 0;
+    for (auto _ : state) {
+        if (n >= kFrames) {
+            state.PauseTiming();
+            Open(state, reader);
+            n = 0;
+            state.ResumeTiming();
+        }
+        if (!reader.DecodeFrameTo(n, target)) state.SkipWithError("decode failed");
+        n += step;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
 void Sizes(benchmark::internal::Benchmark* b) {
     b->ArgNames({"codec", "size"})->Unit(benchmark::kMillisecond);
     for (int codec = 0; codec < 2; ++codec) {
@@ -136,6 +164,10 @@ void Sizes(benchmark::internal::Benchmark* b) {
 BENCHMARK(BM_PlayOn)->Apply(Sizes);
 BENCHMARK(BM_RandomJump)->Apply(Sizes);
 BENCHMARK(BM_WorstJump)->Apply(Sizes);
+BENCHMARK(BM_ShowFrameFullScreen)
+    ->ArgNames({"codec", "size", "speed"})
+    ->Unit(benchmark::kMillisecond)
+    ->ArgsProduct({{0, 1}, {0, 1}, {1, 3}});
 
 }  // namespace
 }  // namespace kelvaron

@@ -10,7 +10,7 @@ void PrintUsage(std::ostream& out) {
     out << "usage:\n"
            "  kelvaron [--data DIR]          the desktop program (line folder: DIR or the last "
            "one)\n"
-           "           [--run local|express [--script FILE]] [--stats]\n"
+           "           [--run local|express [--script FILE] [--time-scale N]] [--stats]\n"
            "  kelvaron check --data DIR [--train FILE] [--line FILE] [--dump]\n"
            "  kelvaron --headless --data DIR (--run local|express | --train F --line F)\n"
            "           [--script FILE] [--trace FILE] [--trace-every refresh|tick]\n"

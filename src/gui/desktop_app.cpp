@@ -104,6 +104,7 @@ int RunDesktop(int argc, char** argv, const DesktopOptions& options) {
                 back(soundDeviceLost);
                 if (scripted) QCoreApplication::quit();
             };
+            run->timeScale = options.timeScale;
             if (options.script) player = std::make_unique<ScriptPlayer>(*run, script.events);
         }
     }

@@ -16,6 +16,8 @@ struct DesktopOptions {
     std::optional<std::filesystem::path> script;
     // How the cab view kept up, printed when the program ends.
     bool stats = false;
+    // The run goes this many times faster than real time (measurements).
+    int timeScale = 1;
 };
 
 // The desktop program: the title screen, the help and value windows, and the

@@ -145,7 +145,7 @@ QSize RunWindowWidget::DefaultCabSize() const {
 void RunWindowWidget::OnTick(int64_t tMs) {
     const int32_t frame = run_.State().Frame;
     run_.MMTimer1Timer();
-    if (run_.State().Frame != frame && !frameDueMs_) frameDueMs_ = pacer_.ToWall(tMs);
+    if (run_.State().Frame != frame && !frameDueMs_) frameDueMs_ = pacer_.ToWall(tMs) / timeScale;
 }
 
 void RunWindowWidget::OnRefresh(int64_t) {
@@ -157,7 +157,7 @@ void RunWindowWidget::Pump() {
     if (!built_ || closed_) return;
     const int64_t now = wallClock();
     refreshed_ = false;
-    pacer_.Advance(now);
+    pacer_.Advance(RunClock());
     if (run_.AppIdle(static_cast<uint32_t>(now))) ShowFrame();
     if (refreshed_) {
         SyncWindows();
@@ -173,7 +173,7 @@ void RunWindowWidget::ArmTimer() {
         return;
     }
     const int64_t now = wallClock();
-    int64_t wake = *due;
+    int64_t wake = (*due + timeScale - 1) / timeScale;
     // A new frame waiting for the presenter is drawn as soon as its 33 ms allow.
     const RunState& s = run_.State();
     if (s.DisplayedFrame != s.Frame && s.Frame >= 0 && s.VideoFrameCount >= 0) {
@@ -186,7 +186,7 @@ void RunWindowWidget::ArmTimer() {
 void RunWindowWidget::Input(const std::function<void()>& handler) {
     if (!built_ || closed_) return;
     refreshed_ = false;
-    pacer_.BeforeInput(wallClock());
+    pacer_.BeforeInput(RunClock());
     handler();
     SyncWindows();
     view_->PanelChanged();
@@ -297,7 +297,7 @@ void RunWindowWidget::ShowControllerWindow() {
 
 void RunWindowWidget::StartOrPause() {
     run_.start1Click();
-    const int64_t now = wallClock();
+    const int64_t now = RunClock();
     if (run_.Running())
         pacer_.Start(now);
     else

@@ -45,6 +45,11 @@ class RunWindowWidget : public QMainWindow, private SchedulerClient {
 
     // Milliseconds of the wall clock; tests put their own clock here.
     std::function<int64_t()> wallClock;
+    // The run goes this many times faster than the wall clock, to load the
+    // presenter as a faster train would; the presenter keeps the wall clock's
+    // pace. Only for measurements: the run itself is the same.
+    int64_t timeScale = 1;
+    int64_t RunClock() const { return wallClock() * timeScale; }
 
     // The window has closed and its run is over. `soundDeviceLost`: the sound
     // device could not be re-created, and the program must end.

@@ -8,7 +8,7 @@
 namespace kelvaron {
 
 ScriptPlayer::ScriptPlayer(RunWindowWidget& window, std::vector<ScriptEvent> events)
-    : window_(window), events_(std::move(events)), startMs_(window.wallClock()) {
+    : window_(window), events_(std::move(events)), startMs_(window.RunClock()) {
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setSingleShot(true);
     QObject::connect(&timer_, &QTimer::timeout, [this] { PlayDue(); });
@@ -16,7 +16,7 @@ ScriptPlayer::ScriptPlayer(RunWindowWidget& window, std::vector<ScriptEvent> eve
 }
 
 void ScriptPlayer::PlayDue() {
-    const int64_t now = window_.wallClock() - startMs_;
+    const int64_t now = window_.RunClock() - startMs_;
     while (next_ < events_.size() && events_[next_].timeMs <= now) {
         const ScriptAction action = events_[next_++].action;
         if (std::holds_alternative<ScriptClose>(action)) {
@@ -30,7 +30,8 @@ void ScriptPlayer::PlayDue() {
         if (onFinished) onFinished();
         return;
     }
-    timer_.start(static_cast<int>(std::clamp<int64_t>(events_[next_].timeMs - now, 0, 1000)));
+    const int64_t wait = (events_[next_].timeMs - now) / window_.timeScale;
+    timer_.start(static_cast<int>(std::clamp<int64_t>(wait, 0, 1000)));
 }
 
 }  // namespace kelvaron

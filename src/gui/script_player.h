@@ -12,7 +12,7 @@ class RunWindowWidget;
 
 // Plays a runner script into a run window on the wall clock, so that a drive
 // can be repeated on the desktop (measurements, demonstrations). Times count
-// from when the player starts. Joystick and serial events belong to real
+// from when the player starts, on the run's clock. Joystick and serial events belong to real
 // devices on the desktop and are passed over.
 class ScriptPlayer {
   public:

@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -54,6 +56,8 @@ int main(int argc, char** argv) {
             desktop.script = args[++i];
         } else if (args[i] == "--stats") {
             desktop.stats = true;
+        } else if (args[i] == "--time-scale" && hasValue) {
+            desktop.timeScale = std::max(1, std::atoi(args[++i].c_str()));
         } else {
             return kelvaron::Usage();
         }

@@ -58,14 +58,17 @@ printf '[general]\ndrivers=wave\n[wave]\nfile=%s/mix.wav\n' "$WORK" > "$WORK/als
 # CPU seconds (user + system) of a process so far.
 cpu() { awk -v hz="$(getconf CLK_TCK)" '{ printf "%.3f", ($14 + $15) / hz }' "/proc/$1/stat"; }
 
-# The drive, ended two seconds after the measurement so that the program
+# The drive, ended ten seconds after the measurement so that the program
 # closes the run and prints its figures.
-CLOSE_MS=$(( DEPART_MS + (SECONDS_MEASURED + 2) * 1000 * SPEED ))
+CLOSE_MS=$(( DEPART_MS + (SECONDS_MEASURED + 10) * 1000 * SPEED ))
 awk -v end=$CLOSE_MS '/^[0-9]/ && $1 >= end { exit } { print } END { print end " close" }' \
     "$SCRIPT" > "$WORK/drive.txt"
 
+SCALE=""
+[ "$SPEED" != 1 ] && SCALE="--time-scale $SPEED"
+# shellcheck disable=SC2086
 DISPLAY=:$DISPLAY_NUMBER ALSOFT_CONF=$WORK/alsoft.conf "$PROGRAM" --data "$DATA" --run express \
-    --script "$WORK/drive.txt" --time-scale "$SPEED" --stats 2> "$WORK/stats.txt" &
+    --script "$WORK/drive.txt" $SCALE --stats 2> "$WORK/stats.txt" &
 PROGRAM_PID=$!
 # Wall seconds until the train has left, at the run's speed.
 sleep "$(awk -v ms=$DEPART_MS -v s="$SPEED" 'BEGIN { printf "%.2f", ms / 1000 / s }')"
@@ -77,10 +80,9 @@ PROGRAM_START=$(cpu $PROGRAM_PID)
 LOAD_START=$(cut -d' ' -f1 /proc/loadavg)
 # ffmpeg's own figure is read just before it ends, when its stat still exists.
 FFMPEG_CPU=0
-ELAPSED=0
-while [ $ELAPSED -lt "$SECONDS_MEASURED" ]; do
-    sleep 1
-    ELAPSED=$((ELAPSED + 1))
+END=$(( $(date +%s) + SECONDS_MEASURED ))
+while [ "$(date +%s)" -lt $END ]; do
+    sleep 0.5
     if kill -0 $FFMPEG_PID 2>/dev/null; then FFMPEG_CPU=$(cpu $FFMPEG_PID 2>/dev/null || echo "$FFMPEG_CPU"); fi
 done
 PROGRAM_CPU=$(awk -v a="$PROGRAM_START" -v b="$(cpu $PROGRAM_PID)" 'BEGIN { printf "%.3f", b - a }')

@@ -75,7 +75,6 @@ void RunPhase(benchmark::State& state, const std::string& run, TraceKind traceKi
             state.SkipWithError(window->StartupError().c_str());
             break;
         }
-        serial.onReceived = [&](int count) { window->Input().SerialReceived(serial, count); };
         std::ofstream out;
         std::unique_ptr<TraceWriter> trace;
         if (traceKind != TraceKind::None) {

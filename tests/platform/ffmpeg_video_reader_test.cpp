@@ -1,6 +1,7 @@
 #include "platform/ffmpeg/ffmpeg_video_reader.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <fstream>
 #include <iterator>
@@ -175,6 +176,25 @@ TEST(FfmpegVideoReader, MissingBrokenAndCutFilesAreHandled) {
     VideoWriter writer;
     EXPECT_FALSE(writer.Open(dir / "x.avi", Small("no-such-codec")));
     EXPECT_FALSE(writer.Open(dir / "x.avi", VideoSettings{.width = 0, .height = 120}));
+}
+
+TEST(FfmpegVideoReader, OnlyAVideoFileItselfIsOpened) {
+    const auto dir = test::MakeTempDir();
+    ASSERT_TRUE(WriteTestVideo(dir / "whole.avi", Small("mjpeg"), kFrames, DrawNumber));
+    FfmpegVideoReader reader;
+    ASSERT_TRUE(reader.Open(dir / "whole.avi"));
+    // Playlists and concatenation lists name other files, anywhere; a live
+    // playlist is waited on for ever. Neither is a video.
+    test::WriteFile(dir / "playlist.avi",
+                    "#EXTM3U\n#EXT-X-TARGETDURATION:2\n#EXTINF:2,\nwhole.avi\n#EXT-X-ENDLIST\n");
+    test::WriteFile(dir / "live.avi", "#EXTM3U\n#EXT-X-TARGETDURATION:2\n#EXTINF:2,\nwhole.avi\n");
+    test::WriteFile(dir / "list.avi", "ffconcat version 1.0\nfile 'whole.avi'\n");
+    test::WriteFile(dir / "text.avi", "a text file is no video\n");
+    ASSERT_EQ(::mkfifo((dir / "pipe.avi").c_str(), 0600), 0);  // would block the opening
+    for (const char* name : {"playlist.avi", "live.avi", "list.avi", "text.avi", "pipe.avi"}) {
+        EXPECT_FALSE(reader.Open(dir / name)) << name;
+        EXPECT_EQ(reader.FrameCount(), -1) << name;
+    }
 }
 
 }  // namespace

@@ -89,4 +89,8 @@ std::filesystem::path FixtureDir() {
     return KELVARON_TEST_DATA;
 }
 
+std::filesystem::path FuzzCorpusDir() {
+    return KELVARON_FUZZ_CORPUS;
+}
+
 }  // namespace kelvaron::test

@@ -22,4 +22,7 @@ void WriteBmp(const std::filesystem::path& path, int width, int height, uint32_t
 // Path of the fixture folder of the source tree.
 std::filesystem::path FixtureDir();
 
+// The fuzzers' seed corpora (fuzz/corpus): the reproducers of faults they found.
+std::filesystem::path FuzzCorpusDir();
+
 }  // namespace kelvaron::test

@@ -4,20 +4,26 @@
 #include <iostream>
 #include <optional>
 #include <ostream>
+#include <system_error>
 
 #include "app/train_summary.h"
 #include "data/brake_step_check.h"
 #include "data/cab_image_lists.h"
 #include "data/cab_panel_builder.h"
+#include "data/controller_file_reader.h"
+#include "data/data_pictures.h"
+#include "data/labels_file_reader.h"
 #include "data/line_definition.h"
 #include "data/line_dump.h"
 #include "data/line_file_reader.h"
 #include "data/panel_dump.h"
 #include "data/panel_model.h"
+#include "data/sound_setup.h"
 #include "data/track_position_table.h"
 #include "data/train_config.h"
 #include "data/train_file_reader.h"
 #include "platform/qt/qt_picture_loader.h"
+#include "shell/data_folder.h"
 
 namespace kelvaron {
 
@@ -30,12 +36,23 @@ struct CheckOptions {
     bool dump = false;
 };
 
-void PrintLineSummary(const LineDefinition& line, std::ostream& out) {
+// The video is not needed for a run, so a video that cannot be opened is no
+// fault; the summary still tells the author why a run would have no pictures.
+std::string VideoNote(const std::filesystem::path& dataDir, const Labels& labels,
+                      const LineDefinition& line) {
+    const DataFile video = ResolveVideoFile(dataDir, labels.Path, line.DataName);
+    if (video.Refused()) return " (not opened: " + video.refusal + ")";
+    std::error_code ec;
+    if (!std::filesystem::exists(video.path, ec)) return " (not found)";
+    return {};
+}
+
+void PrintLineSummary(const LineDefinition& line, const std::string& videoNote, std::ostream& out) {
     const int32_t lastFrame = line.SpeedUnit.empty() ? 0 : line.SpeedUnit.back().EndFrame;
     const int32_t length = line.SpeedUnit.empty() ? 0 : line.SpeedUnit.back().CumulativeDistance;
     out << "line " << line.FileName << ": " << line.LineName << "\n"
-        << "  video " << line.DataName << ", frames up to " << lastFrame << ", " << length / 100
-        << " m\n"
+        << "  video " << line.DataName << videoNote << ", frames up to " << lastFrame << ", "
+        << length / 100 << " m\n"
         << "  " << line.Station.size() << " stations, " << line.Signal.size() << " signals, "
         << line.SpeedLimit.size() << " speed limits, " << line.EventCount << " events\n"
         << "  " << line.Slope.size() << " gradient sections, " << line.Tunnel.size() << " tunnels, "
@@ -45,20 +62,27 @@ void PrintLineSummary(const LineDefinition& line, std::ostream& out) {
 // Reads the files in the order start-up does and applies its checks, so an
 // author sees the message the run would give. Returns that message on a fault.
 std::optional<std::string> Check(const CheckOptions& options, std::ostream& out) {
-    QtPictureLoader pictures;
+    QtPictureLoader loader;
+    PictureBudget pictures(loader);
     CabImageLists images;
     TrainConfig train;
     LineDefinition line;
+    Labels labels;
+    MenuCaptions captions;
+    MasconCodes codes;
     PanelModel panel;
     std::string error;
     const std::filesystem::path& dir = *options.dataDir;
 
+    // The folder's own files are read as at every start-up, whichever file is checked.
+    if (!ReadMasconFile(dir, codes, &error)) return error;
     if (options.train && !LoadTrainFile(dir, *options.train, pictures, images, train, error)) {
         return error;
     }
     if (options.line) {
         if (!LoadLineFile(dir, *options.line, pictures, images, line, error)) return error;
     }
+    if (!ReadLabelsFile(dir, labels, captions, &error)) return error;
     if (options.train && !BuildCabPanel(dir, train, line.Staf[0], images, pictures, panel, error)) {
         return error;
     }
@@ -76,7 +100,7 @@ std::optional<std::string> Check(const CheckOptions& options, std::ostream& out)
         return std::nullopt;
     }
     if (options.train) PrintTrainSummary(train, images, out);
-    if (options.line) PrintLineSummary(line, out);
+    if (options.line) PrintLineSummary(line, VideoNote(dir, labels, line), out);
     return std::nullopt;
 }
 
@@ -103,6 +127,10 @@ int RunCheckCommand(const std::vector<std::string>& args) {
     if (!options.dataDir || (!options.train && !options.line)) {
         std::cerr << "kelvaron check: give --data and a file to check\n";
         return kUsageExitCode;
+    }
+    if (const std::string fault = CheckDataFolder(*options.dataDir); !fault.empty()) {
+        std::cerr << fault << '\n';
+        return 1;
     }
     if (auto fault = Check(options, std::cout)) {
         std::cerr << *fault << '\n';

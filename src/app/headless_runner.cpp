@@ -16,6 +16,7 @@
 #include "platform/headless/stderr_message_box.h"
 #include "platform/headless/virtual_mixer.h"
 #include "platform/qt/qt_picture_loader.h"
+#include "shell/data_folder.h"
 #include "shell/run_script.h"
 #include "shell/run_selection.h"
 #include "shell/run_summary.h"
@@ -96,6 +97,10 @@ std::optional<int> ParseOptions(const std::vector<std::string>& args, RunnerOpti
 int RunHeadless(const std::vector<std::string>& args) {
     RunnerOptions options;
     if (auto code = ParseOptions(args, options)) return *code;
+    if (const std::string fault = CheckDataFolder(options.dataDir); !fault.empty()) {
+        std::cerr << fault << '\n';
+        return 1;
+    }
     VideoOnDemand video;
 
     RunScript script;

@@ -92,12 +92,23 @@ int32_t ClampNotch(int32_t notch, int32_t power, int32_t brake) {
     return 0;
 }
 
+namespace {
+
+// centre + offset without overflow, held to the 32-bit range.
+int32_t Offset(int32_t centre, int32_t offset) {
+    return static_cast<int32_t>(std::clamp<int64_t>(int64_t{centre} + offset,
+                                                    std::numeric_limits<int32_t>::min(),
+                                                    std::numeric_limits<int32_t>::max()));
+}
+
+}  // namespace
+
 int32_t PolarX(int32_t centre, long double length, long double theta) {
-    return centre + RoundInt(length * std::sin(theta));
+    return Offset(centre, RoundInt(length * std::sin(theta)));
 }
 
 int32_t PolarY(int32_t centre, long double length, long double theta) {
-    return centre + RoundInt(-length * std::cos(theta));
+    return Offset(centre, RoundInt(-length * std::cos(theta)));
 }
 
 std::string FormatFixed4(Fixed4 value, int decimals) {

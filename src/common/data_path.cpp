@@ -7,6 +7,8 @@
 
 namespace kelvaron {
 
+namespace fs = std::filesystem;
+
 namespace {
 
 bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
@@ -16,37 +18,79 @@ bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
            });
 }
 
-}  // namespace
+// True when `path` is `folder` or lies below it, component by component.
+bool IsWithin(const fs::path& path, const fs::path& folder) {
+    auto p = path.begin();
+    for (auto f = folder.begin(); f != folder.end(); ++f, ++p) {
+        // A trailing separator gives an empty last component.
+        if (f->empty() && std::next(f) == folder.end()) break;
+        if (p == path.end() || *p != *f) return false;
+    }
+    return true;
+}
 
-std::filesystem::path ResolveDataPath(const std::filesystem::path& dataDir, std::string_view name) {
-    std::string normalised(name);
-    std::replace(normalised.begin(), normalised.end(), '\\', '/');
-    std::filesystem::path relative(normalised);
-    std::filesystem::path written = relative.is_absolute() ? relative : dataDir / relative;
-
+// The name's components below `root`, matched case-insensitively where the
+// name as written does not exist; the path as written when one does not match.
+fs::path MatchIgnoringCase(const fs::path& root, const fs::path& relative) {
     std::error_code ec;
-    if (std::filesystem::exists(written, ec)) return written;
-
-    // Walk the components, matching each one case-insensitively where needed.
-    std::filesystem::path current = relative.is_absolute() ? relative.root_path() : dataDir;
-    for (const auto& part : relative.relative_path()) {
-        std::filesystem::path candidate = current / part;
-        if (part == "." || part == ".." || std::filesystem::exists(candidate, ec)) {
-            current = candidate;
+    fs::path current = root;
+    for (const auto& part : relative) {
+        fs::path candidate = current / part;
+        if (fs::exists(candidate, ec)) {
+            current = std::move(candidate);
             continue;
         }
         bool found = false;
-        for (std::filesystem::directory_iterator it(current, ec), end; !ec && it != end;
-             it.increment(ec)) {
+        for (fs::directory_iterator it(current, ec), end; !ec && it != end; it.increment(ec)) {
             if (EqualsIgnoringCase(it->path().filename().string(), part.string())) {
                 current = it->path();
                 found = true;
                 break;
             }
         }
-        if (!found) return written;
+        if (!found) return root / relative;
     }
     return current;
+}
+
+}  // namespace
+
+bool HasControlCharacter(std::string_view name) {
+    return std::any_of(name.begin(), name.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 0x20 || u == 0x7F;
+    });
+}
+
+DataFile ResolveDataPath(const fs::path& root, std::string_view name) {
+    DataFile file;
+    if (HasControlCharacter(name)) {
+        file.refusal = kControlCharacterInName;
+        return file;
+    }
+    std::string normalised(name);
+    std::replace(normalised.begin(), normalised.end(), '\\', '/');
+    const fs::path written(normalised);
+    const fs::path relative = written.lexically_normal();
+    if (written.has_root_path() || (!relative.empty() && *relative.begin() == "..")) {
+        file.refusal = kOutsideDataFolder;
+        return file;
+    }
+
+    std::error_code ec;
+    file.path = root / relative;
+    if (!fs::exists(file.path, ec)) file.path = MatchIgnoringCase(root, relative);
+    if (!fs::exists(file.path, ec)) return file;
+
+    // A link inside the folder may still point out of it.
+    const fs::path real = fs::canonical(file.path, ec);
+    const fs::path realRoot = fs::canonical(root, ec);
+    if (ec || !IsWithin(real, realRoot)) {
+        file.refusal = kOutsideDataFolder;
+        return file;
+    }
+    if (!fs::is_regular_file(real, ec)) file.refusal = kNotARegularFile;
+    return file;
 }
 
 }  // namespace kelvaron

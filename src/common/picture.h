@@ -2,9 +2,16 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 namespace kelvaron {
+
+// The largest picture side any cab needs; a file whose header claims more is
+// refused before it is decoded.
+constexpr int32_t kMaxPictureSide = 4096;
+
+inline constexpr std::string_view kImageListFull = "the image list already holds 100 pictures";
 
 // A decoded picture: 32-bit ARGB pixels, rows top to bottom.
 struct Picture {
@@ -25,6 +32,10 @@ struct Picture {
 // the list, so a picture of another size discards the entries before it.
 class ImageList {
   public:
+    // The most pictures a list holds: the line file's list of other signs has
+    // room for 100, no other list needs as many.
+    static constexpr int32_t kCapacity = 100;
+
     int32_t Width() const { return width_; }
     int32_t Height() const { return height_; }
     int32_t Count() const { return static_cast<int32_t>(images_.size()); }
@@ -35,6 +46,10 @@ class ImageList {
             width_ = width;
             height_ = height;
         }
+    }
+    // False when appending `picture` would go beyond the capacity.
+    bool CanAppend(const Picture& picture) const {
+        return Count() < kCapacity || picture.width != width_ || picture.height != height_;
     }
     // Appends a picture, first taking its size as the list's size.
     void Append(Picture picture) {

@@ -1,34 +1,69 @@
 #include "common/text_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 #include <utility>
 
+#include "common/data_path.h"
 #include "common/text_decoding.h"
 
 namespace kelvaron {
 
+namespace {
+
+// Far beyond any line or train file, small enough to hold in memory at once.
+constexpr off_t kMaxTextFileBytes = 16 * 1024 * 1024;
+
+// UTF-16 text decodes as Shift-JIS into lines that match no header, so such a
+// file would read as one without any section. It is known by its byte-order
+// mark, or by the zero byte beside every ASCII character.
+bool IsUtf16(std::string_view bytes) {
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) return true;
+    const std::string_view head = bytes.substr(0, 256);
+    const auto zeros = std::count(head.begin(), head.end(), '\0');
+    return head.size() >= 4 && zeros * 4 >= static_cast<std::ptrdiff_t>(head.size());
+}
+
+}  // namespace
+
 bool TextFile::Open(const std::filesystem::path& path, std::string* error) {
-    // A folder opens as an empty stream: it must not read as an empty file.
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        if (error) *error = std::strerror(EISDIR);
+    auto fail = [&](std::string_view why) {
+        if (error) *error = std::string(why);
         return false;
+    };
+    // Opened without waiting, so that a pipe or a device named like a data
+    // file is refused instead of blocking the program.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return fail(std::strerror(errno));
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) return fail(std::strerror(errno));
+    if (S_ISDIR(info.st_mode)) return fail(std::strerror(EISDIR));
+    if (!S_ISREG(info.st_mode)) return fail(kNotARegularFile);
+    if (info.st_size > kMaxTextFileBytes) return fail(kTextFileTooLarge);
+
+    std::string bytes(static_cast<size_t>(info.st_size), '\0');
+    size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return fail(std::strerror(errno));
+        if (n == 0) break;  // the file shrank while being read
+        got += static_cast<size_t>(n);
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        if (error) *error = std::strerror(errno);
-        return false;
-    }
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    if (in.bad()) {
-        if (error) *error = std::strerror(errno);
-        return false;
-    }
-    SetText(contents.str());
+    bytes.resize(got);
+    if (IsUtf16(bytes)) return fail(kUtf16Text);
+    SetText(bytes);
     return true;
 }
 

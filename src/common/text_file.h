@@ -2,9 +2,16 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kelvaron {
+
+// Why a data file is not read, beyond the system's own reasons.
+inline constexpr std::string_view kTextFileTooLarge =
+    "larger than 16 MB, too large for a data file";
+inline constexpr std::string_view kUtf16Text =
+    "written in UTF-16, which is not read: save it as Shift-JIS or UTF-8";
 
 // A data file read whole and split into decoded lines, read one by one as the
 // readers of the data files expect: a line ends at LF or CR LF, and reading
@@ -12,8 +19,8 @@ namespace kelvaron {
 // file fails to convert, as it does for a truncated file).
 class TextFile {
   public:
-    // Opens and decodes the file; false (with the system's reason in `error`)
-    // when it cannot be read.
+    // Opens and decodes the file; false (with the reason in `error`) when it
+    // cannot be read, is not a regular file, is too large, or is UTF-16.
     bool Open(const std::filesystem::path& path, std::string* error = nullptr);
 
     // Builds the reader over text already in memory (tests, generated data).

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string_view>
 
-#include "common/data_path.h"
+#include "data/data_pictures.h"
 
 namespace kelvaron {
 
@@ -99,9 +99,10 @@ class PanelBuilder {
     // one. An auto-size control takes the picture's size.
     bool AddWithPicture(PanelControl control, const std::string& fileName, PictureFormats formats) {
         if (!fileName.empty()) {
-            auto picture = pictures_.Load(ResolveDataPath(dataDir_, fileName), formats);
+            std::string why;
+            auto picture = LoadDataPicture(pictures_, dataDir_, fileName, formats, why);
             if (!picture) {
-                error_ = fileName + "が見つかりません";
+                error_ = PictureNotFoundMessage(fileName, why);
                 return false;
             }
             if (control.autoSize) {

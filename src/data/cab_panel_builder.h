@@ -16,7 +16,8 @@ namespace kelvaron {
 // of the line file (empty: none). Whatever the model held before is replaced.
 //
 // False when a picture cannot be loaded; `error` is then the file name as the
-// data file writes it followed by "が見つかりません".
+// data file writes it followed by "が見つかりません" and, unless the file is
+// simply missing, the reason it was refused.
 bool BuildCabPanel(const std::filesystem::path& dataDir, const TrainConfig& train,
                    const std::string& staffImageFile, const CabImageLists& images,
                    PictureLoader& pictures, PanelModel& panel, std::string& error);

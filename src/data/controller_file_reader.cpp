@@ -1,14 +1,17 @@
 #include "data/controller_file_reader.h"
 
+#include "common/data_path.h"
 #include "common/text_file.h"
 
 namespace kelvaron {
 
-bool ReadMasconFile(const std::filesystem::path& file, MasconCodes& codes, std::string* error) {
+bool ReadMasconFile(const std::filesystem::path& dataDir, MasconCodes& codes, std::string* error) {
     TextFile text;
-    std::string reason;
-    if (!text.Open(file, &reason)) {
-        if (error) *error = file.filename().string() + ": " + reason;
+    const DataFile file = ResolveDataPath(dataDir, kMasconFile);
+    std::string reason = file.refusal;
+    if (!file.Refused()) text.Open(file.path, &reason);
+    if (!reason.empty()) {
+        if (error) *error = std::string(kMasconFile) + ": " + reason;
         return false;
     }
     // A longer list than the table holds is cut at its capacity rather than

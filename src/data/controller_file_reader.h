@@ -30,12 +30,14 @@ struct ControllerCodes {
     PsCodes Ps{};
 };
 
-// Reads the controller code file into `codes`, stopping at the first line that
-// begins with "#". Entries the file does not fill keep what they held; lines
-// beyond the 26 entries are ignored. False when the file cannot be read, with
-// the file name and the system's reason in `error` ("mascon.dat: No such file
-// or directory").
-bool ReadMasconFile(const std::filesystem::path& file, MasconCodes& codes, std::string* error);
+inline constexpr const char* kMasconFile = "mascon.dat";
+
+// Reads the controller code file of the data folder into `codes`, stopping at
+// the first line that begins with "#". Entries the file does not fill keep
+// what they held; lines beyond the 26 entries are ignored. False when the file
+// cannot be read, with the file name and the reason in `error` ("mascon.dat:
+// No such file or directory").
+bool ReadMasconFile(const std::filesystem::path& dataDir, MasconCodes& codes, std::string* error);
 
 // Reads the PlayStation codes from the settings. The first missing value ends
 // the reading silently; it and the later ones keep what they held.

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "common/common_util.h"
+#include "common/data_path.h"
 #include "common/text_file.h"
 
 namespace kelvaron {
@@ -43,11 +44,15 @@ const std::array<Key, 18> kKeys{{
 
 }  // namespace
 
-bool ReadLabelsFile(const std::filesystem::path& path, Labels& labels, MenuCaptions& captions,
+bool ReadLabelsFile(const std::filesystem::path& dataDir, Labels& labels, MenuCaptions& captions,
                     std::string* error) {
     TextFile file;
-    if (!file.Open(path)) {
-        if (error) *error = kLabelsFileError;
+    const DataFile resolved = ResolveDataPath(dataDir, kLabelsFile);
+    std::string reason = resolved.refusal;
+    if (!resolved.Refused()) file.Open(resolved.path, &reason);
+    if (!reason.empty()) {
+        // The message has no section; the file's name and the reason follow it directly.
+        if (error) *error = std::string(kLabelsFileError) + kLabelsFile + ": " + reason;
         return false;
     }
     while (!file.Eof()) {

@@ -3,12 +3,14 @@
 #include <cstddef>
 #include <functional>
 #include <limits>
+#include <new>
 #include <utility>
 #include <vector>
 
 #include "common/common_util.h"
 #include "common/data_path.h"
 #include "common/text_file.h"
+#include "data/data_pictures.h"
 #include "data/track_position_table.h"
 
 namespace kelvaron {
@@ -37,14 +39,24 @@ class LineFileParser {
           source_(source) {}
 
     void Parse();
-    std::string Message() const { return std::string(kLineFileError) + label_ + ":" + current_; }
     // The line being read, counted from 0; past the end when a list ran off the file.
     size_t CurrentLine() const {
         return file_.ReadsPastEnd() > 0 ? file_.LineNumber() : file_.LineNumber() - 1;
     }
+    std::string Message() const {
+        std::string message = std::string(kLineFileError) + label_ + ":" + current_;
+        if (!why_.empty()) message += ": " + why_;
+        return message;
+    }
+    void OutOfMemory() { why_ = kPictureOutOfMemory; }
 
   private:
     [[noreturn]] static void Fail() { throw ReadFault{}; }
+    // The file named on the current line cannot be used; the message says why.
+    [[noreturn]] void FailOnFile(std::string_view why) {
+        why_ = why;
+        throw ReadFault{};
+    }
 
     void Next() { current_ = file_.ReadLine(); }
     // A name inside a list: the list must end with "#" before the file does.
@@ -72,11 +84,24 @@ class LineFileParser {
         if (!value) Fail();
         return *value;
     }
-    Picture LoadPicture() const {
+    Picture LoadPicture() {
+        if (current_.empty()) Fail();
+        std::string why;
         auto picture =
-            pictures_.Load(ResolveDataPath(dataDir_, current_), PictureFormats::BitmapOnly);
-        if (!picture || picture->Empty()) Fail();
+            LoadDataPicture(pictures_, dataDir_, current_, PictureFormats::BitmapOnly, why);
+        if (!picture) FailOnFile(why);
+        if (picture->Empty()) Fail();
         return std::move(*picture);
+    }
+    void AppendPicture(ImageList& list) {
+        Picture picture = LoadPicture();
+        if (!list.CanAppend(picture)) FailOnFile(kImageListFull);
+        list.Append(std::move(picture));
+    }
+    // The preceding train starts [Pre_Time] frames after [StartPos]: the sum is
+    // a frame number too.
+    void CheckLeaderStart() const {
+        if (!Fits32(static_cast<int64_t>(line_.StartPos) + line_.Pre_Time)) Fail();
     }
 
     // Entry lines up to the "#" line; `readEntry` sees each entry's first line as current.
@@ -104,7 +129,7 @@ class LineFileParser {
             capacity, [&] { table.push_back(makeEntry()); }, skipComments);
     }
     void ReadImageList(ImageList& list) {
-        ForEachEntry(std::numeric_limits<size_t>::max(), [&] { list.Append(LoadPicture()); });
+        ForEachEntry(std::numeric_limits<size_t>::max(), [&] { AppendPicture(list); });
     }
 
     TextFile& file_;
@@ -115,6 +140,7 @@ class LineFileParser {
     LineSourceMap* source_;
     std::string current_;
     std::string label_;
+    std::string why_;
 };
 
 void LineFileParser::Parse() {
@@ -127,7 +153,11 @@ void LineFileParser::Parse() {
              Next();
              l.LineName = current_;
          }},
-        {"[StartPos]", [&] { l.StartPos = NextInt(); }},
+        {"[StartPos]",
+         [&] {
+             l.StartPos = NextInt();
+             CheckLeaderStart();
+         }},
         {"[FrameRate]",
          [&] {
              // The tick divides 30 by the rate.
@@ -156,6 +186,7 @@ void LineFileParser::Parse() {
              const int64_t frames = static_cast<int64_t>(NextInt()) * 30;
              if (!Fits32(frames)) Fail();
              l.Pre_Time = static_cast<int32_t>(frames);
+             CheckLeaderStart();
          }},
         {"[OneMan]", [&] { l.OneMan = NextInt(); }},
         {"[SoundData]", [&] { ReadList(l.SoundData, kMaxLineSounds, [&] { return current_; }); }},
@@ -293,7 +324,7 @@ void LineFileParser::Parse() {
              // The sound names start again while the pictures keep being appended.
              l.OtherImageSounds.clear();
              ForEachEntry(kMaxOtherImages, [&] {
-                 images_.OtherImageList.Append(LoadPicture());
+                 AppendPicture(images_.OtherImageList);
                  NextInList();
                  l.OtherImageSounds.push_back(current_);
              });
@@ -354,10 +385,14 @@ bool LoadLineFile(const std::filesystem::path& dataDir, std::string_view fileNam
                   PictureLoader& pictures, CabImageLists& images, LineDefinition& line,
                   std::string& error) {
     TextFile file;
-    if (!file.Open(ResolveDataPath(dataDir, fileName))) {
+    const DataFile resolved = ResolveDataPath(dataDir, fileName);
+    std::string why = resolved.refusal;
+    if (!resolved.Refused()) file.Open(resolved.path, &why);
+    if (!why.empty()) {
         line = LineDefinition{};
         line.FileName = fileName;
-        error = std::string(kLineFileError) + std::string(fileName) + ":";
+        // No line has been read yet: the file's name is the label.
+        error = std::string(kLineFileError) + std::string(fileName) + ": " + why;
         return false;
     }
     return ReadLineDefinition(file, dataDir, fileName, pictures, images, line, error);
@@ -375,6 +410,10 @@ bool ReadLineDefinition(TextFile& file, const std::filesystem::path& dataDir,
     } catch (const ReadFault&) {
         error = parser.Message();
         if (source) source->faultLine = parser.CurrentLine();
+        return false;
+    } catch (const std::bad_alloc&) {
+        parser.OutOfMemory();
+        error = parser.Message();
         return false;
     }
     return true;

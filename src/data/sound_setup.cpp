@@ -1,14 +1,18 @@
 #include "data/sound_setup.h"
 
+#include <algorithm>
+
 #include "common/data_path.h"
 
 namespace kelvaron {
 
 namespace {
 
+// A name that is refused plays silence, as a missing file does.
 SoundId Load(const std::filesystem::path& dataDir, const std::string& name, SoundMixer& mixer) {
     if (name.empty()) return kNoSound;
-    return mixer.CreateSound(ResolveDataPath(dataDir, name));
+    const DataFile file = ResolveDataPath(dataDir, name);
+    return file.Refused() ? kNoSound : mixer.CreateSound(file.path);
 }
 
 int Count(const std::vector<SoundId>& table) {
@@ -83,6 +87,21 @@ void ReleaseSounds(SoundTables& sounds, SoundMixer& mixer) {
         }
         table->clear();
     }
+}
+
+DataFile ResolveVideoFile(const std::filesystem::path& dataDir, const std::string& videoFolder,
+                          const std::string& dataName) {
+    const std::string name = videoFolder + dataName + ".avi";
+    const size_t cut = videoFolder.find_last_of("/\\");
+    if (cut == std::string::npos) return ResolveDataPath(dataDir, name);
+    std::string folder = videoFolder.substr(0, cut + 1);
+    std::replace(folder.begin(), folder.end(), '\\', '/');
+    const std::filesystem::path folderPath = std::filesystem::path(folder).lexically_normal();
+    const bool leavesDataFolder =
+        folderPath.is_absolute() || (!folderPath.empty() && *folderPath.begin() == "..");
+    // Inside the data folder, or a folder name that is refused anyway: resolved as a whole.
+    if (!leavesDataFolder || HasControlCharacter(folder)) return ResolveDataPath(dataDir, name);
+    return ResolveDataPath(dataDir / folderPath, name.substr(cut + 1));
 }
 
 }  // namespace kelvaron

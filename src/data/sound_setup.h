@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 
+#include "common/data_path.h"
 #include "data/line_definition.h"
 #include "data/sound_tables.h"
 #include "data/train_config.h"
@@ -15,7 +16,8 @@ inline constexpr const char* kChannelBindError =
 
 // Loads every sound the two data files name into its table, in the order
 // drive sounds, line sounds, call-out voices, sign voices, motor sounds. An
-// empty name leaves its slot empty; a missing or broken file plays silence.
+// empty name leaves its slot empty; a missing or broken file, or a name that
+// leads out of the data folder or to anything but a regular file, plays silence.
 void CreateSounds(const std::filesystem::path& dataDir, const TrainConfig& train,
                   const LineDefinition& line, SoundMixer& mixer, SoundTables& sounds);
 
@@ -30,5 +32,12 @@ void StopBoundChannels(const SoundTables& sounds, const LineDefinition& line, So
 // At the end of a run: stops the run's channels and the run-time channel and
 // frees every loaded sound.
 void ReleaseSounds(SoundTables& sounds, SoundMixer& mixer);
+
+// The cab-view video: `videoFolder` ([Path] of the labels and paths file) joined
+// with `dataName` ([DataName] of the line file) and ".avi". [Path] is the
+// player's own setting and may lead anywhere; the line file's name must stay
+// inside the folder it gives (the data folder when [Path] stays inside it).
+DataFile ResolveVideoFile(const std::filesystem::path& dataDir, const std::string& videoFolder,
+                          const std::string& dataName);
 
 }  // namespace kelvaron

@@ -1,14 +1,18 @@
 #include "data/train_file_reader.h"
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <new>
 #include <optional>
+#include <set>
 #include <utility>
 
 #include "common/common_util.h"
 #include "common/data_path.h"
 #include "common/text_file.h"
+#include "data/data_pictures.h"
 
 namespace kelvaron {
 
@@ -22,6 +26,9 @@ constexpr std::string_view kEngineOnElectric = "動力が電車なのにEngine�
 constexpr std::string_view kBasicLabel = "- 列車の基本設定";
 constexpr std::string_view kClockLabel = "- アナログ時計";
 constexpr std::string_view kPanelLabel = "- 運転台パネル";
+
+// Far beyond the clock face; long enough for any face a cab may draw.
+constexpr int32_t kMaxClockHand = 1000;
 
 // Ends the load with the whole message to show.
 struct LoadFault {
@@ -38,6 +45,10 @@ class TrainFileReader {
         : file_(file), dataDir_(dataDir), pictures_(pictures), images_(images), train_(train) {}
 
     void ReadAll();
+    std::string OutOfMemoryMessage() const {
+        return std::string(kFaultyFile) + std::string(label_) + ": " +
+               std::string(kPictureOutOfMemory);
+    }
 
     // Value lines of the current section.
     const std::string& Next() { return line_ = file_.ReadLine(); }
@@ -48,6 +59,7 @@ class TrainFileReader {
         return value;
     }
     int32_t IntAtLeast(int32_t low) { return IntWithin(low, INT32_MAX); }
+    int32_t PositiveInt() { return IntAtLeast(1); }
     Fixed4 Fixed() {
         auto value = ParseFixed4(Next());
         if (!value) Fail();
@@ -68,15 +80,31 @@ class TrainFileReader {
     // Loads the stop-position marker at once.
     void StopLine() {
         train_.StopLine = Next();
-        auto picture = pictures_.Load(ResolveDataPath(dataDir_, train_.StopLine),
-                                      PictureFormats::BitmapOrJpeg);
-        if (!picture) Fail();
-        images_.SignImageList.Append(std::move(*picture));
+        AppendPicture(images_.SignImageList, LoadPicture(PictureFormats::BitmapOrJpeg));
     }
+
+    // Remembers that a section was given, for the check of the sections a run needs.
+    void Seen(std::string_view header) { seen_.insert(header); }
 
   private:
     [[noreturn]] void Fail() const {
         throw LoadFault{std::string(kFaultyFile) + std::string(label_)};
+    }
+    // A file named on the current line that cannot be used: the message names it and says why.
+    [[noreturn]] void FailOnFile(std::string_view why) const {
+        throw LoadFault{std::string(kFaultyFile) + std::string(label_) + ": " + line_ + ": " +
+                        std::string(why)};
+    }
+
+    Picture LoadPicture(PictureFormats formats) {
+        std::string why;
+        auto picture = LoadDataPicture(pictures_, dataDir_, line_, formats, why);
+        if (!picture) FailOnFile(why);
+        return std::move(*picture);
+    }
+    void AppendPicture(ImageList& list, Picture picture) {
+        if (!list.CanAppend(picture)) FailOnFile(kImageListFull);
+        list.Append(std::move(picture));
     }
 
     int32_t AsInt(const std::string& text) const {
@@ -87,7 +115,10 @@ class TrainFileReader {
     double AsDouble(const std::string& text) const {
         if (!ParseDecimal(text)) Fail();
         // Converted straight to double: going through long double could round twice.
-        return std::strtod(text.c_str(), nullptr);
+        // A number beyond the double range would become infinity.
+        const double value = std::strtod(text.c_str(), nullptr);
+        if (!std::isfinite(value)) Fail();
+        return value;
     }
 
     // Reads the first line of the next entry of a list section; false at the
@@ -99,6 +130,7 @@ class TrainFileReader {
         return !(line_.starts_with('#'));
     }
 
+    void CheckSectionsARunNeeds() const;
     void ReadNotch();
     void ReadEngine();
     void ReadMotorSound();
@@ -117,6 +149,7 @@ class TrainFileReader {
 
     std::string line_;
     std::string_view label_ = kBasicLabel;
+    std::set<std::string_view> seen_;
     bool notchSectionSeen_ = false;
     // Size of the picture last loaded for an image list: an empty line of a
     // list section sets the list to this size.
@@ -127,6 +160,8 @@ class TrainFileReader {
 struct SingleSection {
     std::string_view header;
     void (*read)(TrainFileReader& r, TrainConfig& t);
+    // A run cannot be driven without it: the file must give it.
+    bool needed = false;
 };
 
 constexpr std::array kSingleSections{
@@ -135,30 +170,31 @@ constexpr std::array kSingleSections{
     SingleSection{"[Brake]", [](auto& r, auto& t) { t.Brake = r.Int(); }},
     SingleSection{"[Power]", [](auto& r, auto& t) { t.Power = r.Int(); }},
     SingleSection{"[Hold]", [](auto& r, auto& t) { t.Hold = r.Int(); }},
-    SingleSection{"[BrakeRate]", [](auto& r, auto& t) { t.BrakeRate = r.Fixed(); }},
+    // Without a deceleration rate or an EB pressure the train would have no brakes.
+    SingleSection{"[BrakeRate]", [](auto& r, auto& t) { t.BrakeRate = r.PositiveFixed(); }, true},
     // A delay below one tick would keep the handle from ever taking effect.
-    SingleSection{"[PowerDelay]", [](auto& r, auto& t) { t.PowerDelay = r.IntAtLeast(1); }},
-    SingleSection{"[BrakeDelay]", [](auto& r, auto& t) { t.BrakeDelay = r.IntAtLeast(1); }},
-    SingleSection{"[SAPDelay]", [](auto& r, auto& t) { t.SAPDelay = r.IntAtLeast(1); }},
-    SingleSection{"[BrakeUp]", [](auto& r, auto& t) { t.BrakeUp = r.Int(); }},
-    SingleSection{"[BrakeDown]", [](auto& r, auto& t) { t.BrakeDown = r.Int(); }},
-    SingleSection{"[EBPress]", [](auto& r, auto& t) { t.EBPress = r.Int(); }},
+    SingleSection{"[PowerDelay]", [](auto& r, auto& t) { t.PowerDelay = r.IntAtLeast(1); }, true},
+    SingleSection{"[BrakeDelay]", [](auto& r, auto& t) { t.BrakeDelay = r.IntAtLeast(1); }, true},
+    SingleSection{"[SAPDelay]", [](auto& r, auto& t) { t.SAPDelay = r.IntAtLeast(1); }, true},
+    SingleSection{"[BrakeUp]", [](auto& r, auto& t) { t.BrakeUp = r.Int(); }, true},
+    SingleSection{"[BrakeDown]", [](auto& r, auto& t) { t.BrakeDown = r.Int(); }, true},
+    SingleSection{"[EBPress]", [](auto& r, auto& t) { t.EBPress = r.PositiveInt(); }, true},
     SingleSection{"[SAPPress]", [](auto& r, auto& t) { t.SAPPress = r.Int(); }},
-    SingleSection{"[HighAirPress]", [](auto& r, auto& t) { t.HighAirPress = r.Int(); }},
-    SingleSection{"[LowAirPress]", [](auto& r, auto& t) { t.LowAirPress = r.Int(); }},
+    SingleSection{"[HighAirPress]", [](auto& r, auto& t) { t.HighAirPress = r.Int(); }, true},
+    SingleSection{"[LowAirPress]", [](auto& r, auto& t) { t.LowAirPress = r.Int(); }, true},
     SingleSection{"[Curr1]", [](auto& r, auto& t) { t.Curr1 = r.Int(); }},
     SingleSection{"[Curr2]", [](auto& r, auto& t) { t.Curr2 = r.Int(); }},
     SingleSection{"[Engine_Type]", [](auto& r, auto& t) { t.Engine_Type = r.Int(); }},
     SingleSection{"[DoorType]", [](auto& r, auto& t) { t.DoorType = r.Int(); }},
-    SingleSection{"[Mt]", [](auto& r, auto& t) { t.Mt = r.Fixed(); }},
+    SingleSection{"[Mt]", [](auto& r, auto& t) { t.Mt = r.Fixed(); }, true},
     SingleSection{"[Tt]", [](auto& r, auto& t) { t.Tt = r.Fixed(); }},
     // The running resistance is worked out per car for at most 20 cars.
-    SingleSection{"[Cars]", [](auto& r, auto& t) { t.Cars = r.IntWithin(1, 20); }},
+    SingleSection{"[Cars]", [](auto& r, auto& t) { t.Cars = r.IntWithin(1, 20); }, true},
     SingleSection{"[StopLine]", [](auto& r, auto&) { r.StopLine(); }},
     // The motion update divides by the train mass.
-    SingleSection{"[Tons]", [](auto& r, auto& t) { t.Tons = r.PositiveFixed(); }},
+    SingleSection{"[Tons]", [](auto& r, auto& t) { t.Tons = r.PositiveFixed(); }, true},
     SingleSection{"[EB]", [](auto& r, auto& t) { t.EB = r.Int(); }},
-    SingleSection{"[MaxSpeed]", [](auto& r, auto& t) { t.MaxSpeed = r.Int(); }},
+    SingleSection{"[MaxSpeed]", [](auto& r, auto& t) { t.MaxSpeed = r.Int(); }, true},
     SingleSection{"[Lose_elec]", [](auto& r, auto& t) { t.Lose_elec = r.Int(); }},
     SingleSection{"[Mc]", [](auto& r, auto& t) { t.Mc = r.Int(); }},
     SingleSection{"[ATS_Type]", [](auto& r, auto& t) { t.ATS_Type = r.Int(); }},
@@ -204,7 +240,9 @@ void TrainFileReader::ReadAll() {
         label_ = kBasicLabel;
         Next();
         for (const SingleSection& section : kSingleSections) {
-            if (StartsWith(line_, section.header)) section.read(*this, train_);
+            if (!StartsWith(line_, section.header)) continue;
+            section.read(*this, train_);
+            Seen(section.header);
         }
 
         label_ = "[Notch]";
@@ -221,6 +259,21 @@ void TrainFileReader::ReadAll() {
     // An electric train without notch curves could never move.
     if (train_.Engine_Type != 0 && !notchSectionSeen_)
         throw LoadFault{std::string(kPowerNotchMismatch)};
+    CheckSectionsARunNeeds();
+}
+
+// An absent section would read as zero and skip the limits its value is
+// checked against: an empty file, or one in another encoding, would be a
+// train of 0 t that never moves and never brakes.
+void TrainFileReader::CheckSectionsARunNeeds() const {
+    for (const SingleSection& section : kSingleSections) {
+        if (section.needed && !seen_.contains(section.header)) {
+            throw LoadFault{std::string(kFaultyFile) + std::string(section.header)};
+        }
+    }
+    if (train_.Engine_Type == 0 && train_.Engine.empty()) {
+        throw LoadFault{std::string(kFaultyFile) + "[Engine]"};
+    }
 }
 
 void TrainFileReader::ReadNotch() {
@@ -292,7 +345,8 @@ void TrainFileReader::ReadPanelSections() {
     if (StartsWith(line_, "[Clock]")) {
         train_.Clock.X = Int();
         train_.Clock.Y = Int();
-        train_.Clock.R = Int();
+        // A hand length, drawn on a face of 50 x 50 pixels.
+        train_.Clock.R = IntWithin(0, kMaxClockHand);
     }
 
     label_ = kPanelLabel;
@@ -343,13 +397,12 @@ void TrainFileReader::ReadImageList(ImageListPlace& place, ImageList& list) {
     while (NextEntry()) {
         std::optional<Picture> picture;
         if (!line_.empty()) {
-            picture = pictures_.Load(ResolveDataPath(dataDir_, line_), PictureFormats::BitmapOnly);
-            if (!picture) Fail();
+            picture = LoadPicture(PictureFormats::BitmapOnly);
             workWidth_ = picture->width;
             workHeight_ = picture->height;
         }
         list.SetSize(workWidth_, workHeight_);
-        if (picture) list.Append(std::move(*picture));
+        if (picture) AppendPicture(list, std::move(*picture));
     }
 }
 
@@ -372,15 +425,22 @@ bool LoadTrainFile(const std::filesystem::path& dataDir, std::string_view fileNa
                    std::string& error) {
     train.FileName = std::string(fileName);
     TextFile file;
-    if (!file.Open(ResolveDataPath(dataDir, fileName))) {
-        // The file is opened inside the same guard as the reading, before any label is set.
-        error = std::string(kFaultyFile);
+    const DataFile resolved = ResolveDataPath(dataDir, fileName);
+    std::string why = resolved.refusal;
+    if (!resolved.Refused()) file.Open(resolved.path, &why);
+    if (!why.empty()) {
+        // No section has been read yet: the file's name is the label.
+        error = std::string(kFaultyFile) + std::string(fileName) + ": " + why;
         return false;
     }
+    TrainFileReader reader(file, dataDir, pictures, images, train);
     try {
-        TrainFileReader(file, dataDir, pictures, images, train).ReadAll();
+        reader.ReadAll();
     } catch (const LoadFault& fault) {
         error = fault.message;
+        return false;
+    } catch (const std::bad_alloc&) {
+        error = reader.OutOfMemoryMessage();
         return false;
     }
     return true;

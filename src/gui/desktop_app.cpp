@@ -26,6 +26,7 @@
 #include "shell/line_folders.h"
 #include "shell/run_script.h"
 #include "shell/run_selection.h"
+#include "shell/data_folder.h"
 
 namespace kelvaron {
 
@@ -52,6 +53,13 @@ int RunDesktop(int argc, char** argv, const DesktopOptions& options) {
         options.dataDir ? *options.dataDir
                         : DefaultLineFolder(RecentFolders(ReadRecentFolders()), dataFolders);
     if (HoldsLine(dataDir)) RememberFolder(dataDir);
+    // A wrong folder named by the player is told once, before a title screen
+    // that could start no run; without one the title screen offers to open one.
+    if (const std::string fault = options.dataDir ? CheckDataFolder(dataDir) : std::string();
+        !fault.empty()) {
+        QtMessageBox().Show(fault);
+        return 1;
+    }
 
     OpenAlMixer mixer;
     FfmpegVideoReader video;

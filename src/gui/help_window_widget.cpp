@@ -8,9 +8,15 @@
 
 namespace kelvaron {
 
-bool ReadHelpText(const std::filesystem::path& file, HelpText& text, std::string* error) {
+bool ReadHelpText(const std::filesystem::path& dataDir, HelpText& text, std::string* error) {
     TextFile in;
-    if (!in.Open(file, error)) return false;
+    const DataFile file = ResolveDataPath(dataDir, kHelpTextFile);
+    std::string reason = file.refusal;
+    if (!file.Refused()) in.Open(file.path, &reason);
+    if (!reason.empty()) {
+        if (error) *error = std::string(kHelpTextFile) + ": " + reason;
+        return false;
+    }
     text.caption = in.ReadLine();
     while (!in.Eof()) text.lines.push_back(in.ReadLine());
     return true;
@@ -42,7 +48,7 @@ HelpWindowWidget::HelpWindowWidget(const KeyRoute& keys, QWidget* parent)
 void HelpWindowWidget::LoadText(const std::filesystem::path& dataDir, MessageBox& messages) {
     HelpText text;
     std::string error;
-    if (ReadHelpText(ResolveDataPath(dataDir, "operation.dat"), text, &error)) {
+    if (ReadHelpText(dataDir, text, &error)) {
         ShowText(text);
     } else {
         messages.Show(error);

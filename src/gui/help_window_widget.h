@@ -19,8 +19,11 @@ struct HelpText {
     std::vector<std::string> lines;
 };
 
-// Reads the instructions; false, with the reason, when the file cannot be read.
-bool ReadHelpText(const std::filesystem::path& file, HelpText& text, std::string* error);
+inline constexpr const char* kHelpTextFile = "operation.dat";
+
+// Reads the instructions file of the data folder; false, with the file's name
+// and the reason, when it cannot be read.
+bool ReadHelpText(const std::filesystem::path& dataDir, HelpText& text, std::string* error);
 
 // The help window: the instructions in a read-only text box. Keys typed into
 // it drive the train as they do in the run window.

@@ -10,6 +10,7 @@
 
 #include "common/data_path.h"
 #include "gui/controller_window.h"
+#include "data/data_pictures.h"
 #include "gui/help_window_widget.h"
 #include "gui/serial_settings_dialog.h"
 #include "gui/value_window_widget.h"
@@ -392,8 +393,10 @@ void RunWindowWidget::VideoTargetMoved() {
 void RunWindowWidget::ShowStillPicture() {
     const std::string& name = run_.Line().Staf[1];
     if (name.empty()) return;
-    auto still = services_.run.pictures.Load(ResolveDataPath(run_.DataDir(), name),
-                                             PictureFormats::BitmapOrJpeg);
+    // Without its still picture the cab shows black until the run starts.
+    std::string why;
+    auto still = LoadDataPicture(services_.run.pictures, run_.DataDir(), name,
+                                 PictureFormats::BitmapOrJpeg, why);
     if (!still) return;
     videoShown_ = false;
     view_->ShowCabPicture(ToImage(*still));

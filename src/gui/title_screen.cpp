@@ -11,6 +11,7 @@
 
 #include "common/data_path.h"
 #include "gui/help_window_widget.h"
+#include "data/data_pictures.h"
 #include "gui/movie_view.h"
 #include "gui/panel_painter.h"
 #include "gui/run_window_widget.h"
@@ -119,15 +120,17 @@ TitleScreen::~TitleScreen() = default;
 
 void TitleScreen::Open() {
     setFixedSize(MovieView::kWidth, MovieView::kHeight);
-    const std::filesystem::path movie = ResolveDataPath(dataDir_, "move\\opening.avi");
-    const bool movieExists = std::filesystem::is_regular_file(movie);
+    const char* movieName = "move\\opening.avi";
+    const DataFile movie = ResolveDataPath(dataDir_, movieName);
+    const bool movieExists = !movie.Refused() && std::filesystem::is_regular_file(movie.path);
     sequence_ = TitleSequence(movieExists);
     if (movieExists) {
-        movie_->SetFileName(movie);
+        movie_->SetFileName(movie.path);
         if (movie_->Open()) {
             movie_->Play();
         } else {
-            services_.run.messages.Show("オープニングムービーを開けません");
+            services_.run.messages.Show(std::string("オープニングムービーを開けません: ") +
+                                        movieName);
         }
     }
     ApplySequence();
@@ -140,13 +143,14 @@ void TitleScreen::Open() {
 void TitleScreen::ShowTitlePicture() {
     const int k = QRandomGenerator::global()->bounded(6);
     const std::string name = "image\\title\\0" + std::to_string(k + 1) + ".jpg";
+    std::string why;
     auto title =
-        services_.run.pictures.Load(ResolveDataPath(dataDir_, name), PictureFormats::BitmapOrJpeg);
+        LoadDataPicture(services_.run.pictures, dataDir_, name, PictureFormats::BitmapOrJpeg, why);
     if (title) {
         picture_->setPixmap(QPixmap::fromImage(ToImage(*title)));
     } else {
         picture_->clear();
-        services_.run.messages.Show("Cannot open the title picture " + name);
+        services_.run.messages.Show("Cannot open the title picture " + name + ": " + why);
     }
 }
 
@@ -204,9 +208,9 @@ void TitleScreen::LeaveMovie() {
 }
 
 void TitleScreen::HelpClick() {
-    const std::filesystem::path page =
-        std::filesystem::absolute(ResolveDataPath(dataDir_, "readme.html"));
-    if (!std::filesystem::is_regular_file(page)) {
+    const DataFile readme = ResolveDataPath(dataDir_, "readme.html");
+    const std::filesystem::path page = std::filesystem::absolute(readme.path);
+    if (readme.Refused() || !std::filesystem::is_regular_file(page)) {
         services_.run.messages.Show("The help page is missing: " + page.string());
         return;
     }

@@ -170,7 +170,8 @@ void RunEventHook(RunContext& run, bool commentaryMode, const std::filesystem::p
                 label->visible = true;
             }
         } else if (!text.empty() && text[0] == '1') {
-            SoundId sound = run.mixer.CreateSound(ResolveDataPath(dataDir, text.substr(1)));
+            const DataFile file = ResolveDataPath(dataDir, text.substr(1));
+            const SoundId sound = file.Refused() ? kNoSound : run.mixer.CreateSound(file.path);
             run.mixer.Bind(kRuntimeSoundChannel, sound);
             run.mixer.Play(kRuntimeSoundChannel);
         }

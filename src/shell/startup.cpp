@@ -4,6 +4,7 @@
 #include "common/data_path.h"
 #include "data/brake_step_check.h"
 #include "data/cab_panel_builder.h"
+#include "data/data_pictures.h"
 #include "data/labels_file_reader.h"
 #include "data/line_file_reader.h"
 #include "data/sound_setup.h"
@@ -18,8 +19,6 @@ namespace kelvaron {
 namespace {
 
 constexpr int32_t kStartVoltage = 1000000;  // 100.0
-constexpr const char* kMasconFile = "mascon.dat";
-constexpr const char* kLabelsFile = "kelvaron.dat";
 
 }  // namespace
 
@@ -45,30 +44,30 @@ bool RunWindow::FormCreate(const std::function<void(const std::string&)>& status
     show("設定ファイルを読み込んでいます");
     // Without the controller codes no run is built (the player returns to the
     // title screen) rather than showing a half-built window.
-    if (!ReadMasconFile(ResolveDataPath(dataDir_, kMasconFile), codes_.Mascon, &error)) {
-        return Fail(error, false);
-    }
-    if (!LoadTrainFile(dataDir_, trainFile_, services_.pictures, images_, train_, error)) {
-        return Fail(error);
-    }
-    if (!LoadLineFile(dataDir_, lineFile_, services_.pictures, images_, line_, error)) {
-        return Fail(error);
-    }
+    if (!ReadMasconFile(dataDir_, codes_.Mascon, &error)) return Fail(error, false);
+    // One budget for every picture of the run: a file may name one huge picture many times.
+    PictureBudget pictures(services_.pictures);
+    if (!LoadTrainFile(dataDir_, trainFile_, pictures, images_, train_, error)) return Fail(error);
+    if (!LoadLineFile(dataDir_, lineFile_, pictures, images_, line_, error)) return Fail(error);
     AddMoveItems();
 
     MenuCaptions captions;
-    if (!ReadLabelsFile(ResolveDataPath(dataDir_, kLabelsFile), labels_, captions, &error)) {
-        return Fail(error);
-    }
+    if (!ReadLabelsFile(dataDir_, labels_, captions, &error)) return Fail(error);
     menu_.ApplyCaptions(captions);
 
     show("運転台を描画しています");
-    if (!BuildCabPanel(dataDir_, train_, line_.Staf[0], images_, services_.pictures, panel_,
-                       error)) {
+    if (!BuildCabPanel(dataDir_, train_, line_.Staf[0], images_, pictures, panel_, error)) {
         return Fail(error);
     }
 
-    services_.video.Open(ResolveDataPath(dataDir_, labels_.Path + line_.DataName + ".avi"));
+    // A video that cannot be opened, refused names included, leaves the run without pictures.
+    // Nothing of an earlier run's video may stay open either.
+    const DataFile video = ResolveVideoFile(dataDir_, labels_.Path, line_.DataName);
+    if (video.Refused()) {
+        services_.video.Close();
+    } else {
+        services_.video.Open(video.path);
+    }
     state_.ClockTicks = line_.StartTime;
     state_.Frame = line_.StartPos;
 

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 
@@ -40,6 +41,14 @@ std::string Quoted(const std::filesystem::path& path) {
     return "'" + path.string() + "'";
 }
 
+// A data folder of the sample files, which a test may then change.
+std::filesystem::path SampleFolder() {
+    auto dir = test::MakeTempDir();
+    std::filesystem::copy(test::FixtureDir() / "fixtures", dir,
+                          std::filesystem::copy_options::recursive);
+    return dir;
+}
+
 TEST(CheckCommand, GoodTrainPrintsItsSummary) {
     Outcome o = RunKelvaron("check --data " + Quoted(test::FixtureDir() / "fixtures") +
                             " --train train_electric.dat");
@@ -51,7 +60,7 @@ TEST(CheckCommand, GoodTrainPrintsItsSummary) {
 }
 
 TEST(CheckCommand, FaultyTrainEndsWithTheSystemMessage) {
-    auto dir = test::MakeTempDir();
+    auto dir = SampleFolder();
     test::WriteCp932File(dir / "bad.dat", "[Engine_Type]\n1\n[Tons]\n35,5\n");
     Outcome o = RunKelvaron("check --data " + Quoted(dir) + " --train bad.dat");
     EXPECT_EQ(o.exitCode, 1);
@@ -59,7 +68,10 @@ TEST(CheckCommand, FaultyTrainEndsWithTheSystemMessage) {
     EXPECT_EQ(o.out, "");
 
     // The brake-step rule is applied as at start-up.
-    test::WriteCp932File(dir / "steps.dat", "[BrakeType]\n1\n[Brake]\n2\n");
+    std::ifstream in(dir / "train_electric.dat", std::ios::binary);
+    std::string train{std::istreambuf_iterator<char>(in), {}};
+    train.replace(train.find("[Brake]\r\n8"), 10, "[Brake]\r\n2");
+    test::WriteFile(dir / "steps.dat", train);
     o = RunKelvaron("check --data " + Quoted(dir) + " --train steps.dat");
     EXPECT_EQ(o.exitCode, 1);
     EXPECT_EQ(o.err, "ブレーキの段数を3段以上に設定してください\n");
@@ -103,7 +115,7 @@ TEST(CheckCommand, LineAndDumpShowWhatStartUpDerives) {
         EXPECT_NE(o.out.find(key), std::string::npos) << key;
     }
 
-    auto dir = test::MakeTempDir();
+    auto dir = SampleFolder();
     test::WriteCp932File(dir / "bad_line.dat", "[SpeedLimit]\n0,1,0,100,200\n#\n");
     o = RunKelvaron("check --data " + Quoted(dir) + " --line bad_line.dat --dump");
     EXPECT_EQ(o.exitCode, 1);
@@ -158,6 +170,51 @@ TEST(KelvaronCommand, DesktopModesAndVideoNeedTheirCompanionFiles) {
     EXPECT_EQ(WEXITSTATUS(runStatus), 1);
     EXPECT_EQ(ReadAll(lone / "err"),
               "kelvaron: cannot load the video module kelvaron-video.so: not found\n");
+TEST(CheckCommand, TheFolderFilesAreCheckedAsAtStartUp) {
+    // A missing labels file once passed the check and then ended the program.
+    auto dir = SampleFolder();
+    std::filesystem::remove(dir / "kelvaron.dat");
+    Outcome o = RunKelvaron("check --data " + Quoted(dir) + " --train train_electric.dat");
+    EXPECT_EQ(o.exitCode, 1);
+    EXPECT_EQ(o.err, "stringファイルに誤りがありますkelvaron.dat: No such file or directory\n");
+
+    dir = SampleFolder();
+    std::filesystem::remove(dir / "mascon.dat");
+    o = RunKelvaron("check --data " + Quoted(dir) + " --line line_basic.dat");
+    EXPECT_EQ(o.exitCode, 1);
+    EXPECT_EQ(o.err, "mascon.dat: No such file or directory\n");
+
+    // Every file is named with the reason, the train file too.
+    o = RunKelvaron("check --data " + Quoted(SampleFolder()) + " --train none.dat");
+    EXPECT_EQ(o.err, "車両ファイルに誤りがありますnone.dat: No such file or directory\n");
+}
+
+TEST(CheckCommand, AWrongDataFolderIsReportedOnce) {
+    const auto missing = test::MakeTempDir() / "no such folder";
+    for (const std::string& mode : {"check --data " + Quoted(missing) + " --train t.dat",
+                                    "--headless --data " + Quoted(missing) + " --run local"}) {
+        Outcome o = RunKelvaron(mode);
+        EXPECT_EQ(o.exitCode, 1) << mode;
+        EXPECT_EQ(o.err, "the data folder " + missing.string() + " does not exist\n") << mode;
+    }
+    const auto empty = test::MakeTempDir();
+    Outcome o = RunKelvaron("--headless --data " + Quoted(empty) + " --run express");
+    EXPECT_EQ(o.exitCode, 1);
+    EXPECT_EQ(o.err.rfind("the data folder " + empty.string() + " holds none of the files", 0), 0u)
+        << o.err;
+}
+
+TEST(CheckCommand, AVideoNameOutsideItsFolderIsNoted) {
+    auto dir = SampleFolder();
+    std::ifstream in(dir / "line_basic.dat", std::ios::binary);
+    std::string line{std::istreambuf_iterator<char>(in), {}};
+    line.replace(line.find("[DataName]\r\nline_basic"), 22, "[DataName]\r\n..\\..\\x");
+    test::WriteFile(dir / "line_out.dat", line);
+    Outcome o = RunKelvaron("check --data " + Quoted(dir) + " --line line_out.dat");
+    EXPECT_EQ(o.exitCode, 0) << o.err;  // a run without pictures still runs
+    EXPECT_NE(o.out.find("video ..\\..\\x (not opened: outside the data folder)"),
+              std::string::npos)
+        << o.out;
 }
 
 }  // namespace

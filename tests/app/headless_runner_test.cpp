@@ -320,7 +320,7 @@ TEST_F(HeadlessRun, RefusesABadScriptOrMissingFilesBeforeAnythingRuns) {
     fs::rename(data_ / "kelvaron.dat", dir_ / "kelvaron.dat");
     o = Run(fine);
     EXPECT_EQ(o.exitCode, 1);
-    EXPECT_EQ(o.err, "stringファイルに誤りがあります\n");
+    EXPECT_EQ(o.err, "stringファイルに誤りがありますkelvaron.dat: No such file or directory\n");
     EXPECT_EQ(o.out, "");
     EXPECT_TRUE(o.trace.rows.empty());
     fs::rename(dir_ / "kelvaron.dat", data_ / "kelvaron.dat");

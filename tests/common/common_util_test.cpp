@@ -126,9 +126,9 @@ TEST(TextFile, MissingFileReportsTheSystemReason) {
 TEST(DataPath, BackslashesAndCaseInsensitiveFallback) {
     auto dir = test::MakeTempDir();
     test::WriteFile(dir / "Sound" / "Horn.WAV", "x");
-    EXPECT_EQ(ResolveDataPath(dir, "Sound\\Horn.WAV"), dir / "Sound" / "Horn.WAV");
-    EXPECT_EQ(ResolveDataPath(dir, "sound\\horn.wav"), dir / "Sound" / "Horn.WAV");
-    EXPECT_EQ(ResolveDataPath(dir, "sound\\missing.wav"), dir / "sound" / "missing.wav");
+    EXPECT_EQ(ResolveDataPath(dir, "Sound\\Horn.WAV").path, dir / "Sound" / "Horn.WAV");
+    EXPECT_EQ(ResolveDataPath(dir, "sound\\horn.wav").path, dir / "Sound" / "Horn.WAV");
+    EXPECT_EQ(ResolveDataPath(dir, "sound\\missing.wav").path, dir / "sound" / "missing.wav");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "data/cab_panel_builder.h"
 #include "data/clock_face.h"
+#include "data/data_pictures.h"
 #include "data/panel_dump.h"
 #include "data/panel_ops.h"
 #include "platform/qt/qt_picture_loader.h"
@@ -129,7 +130,7 @@ TEST_F(CabPanelTest, NeedlesTakeBitmapsOnlyWhileThePanelTakesJpeg) {
     EXPECT_EQ(panel.Find("Panel")->width, 16);
     train.Needles[kNeedleV].FileName = "pic.jpg";
     EXPECT_FALSE(Build());
-    EXPECT_EQ(error, "pic.jpgが見つかりません");
+    EXPECT_EQ(error, "pic.jpgが見つかりません: not a BMP picture");
 }
 
 TEST_F(CabPanelTest, NotchIndicatorsAndImageListEntries) {
@@ -225,6 +226,18 @@ TEST_F(CabPanelTest, DumpIsValidJsonInDrawingOrder) {
         }
     }
     EXPECT_EQ(doc["clock"].toObject()["hour"].toArray()[2].toInt(), 37);
+}
+
+TEST(PictureBudget, ThePicturesOfARunShareOneBudget) {
+    // A file may name one large picture any number of times: each counts.
+    const auto dir = test::MakeTempDir();
+    test::WriteBmp(dir / "p.bmp", 8, 8, 0);
+    QtPictureLoader loader;
+    PictureBudget budget(loader, 100);
+    EXPECT_TRUE(budget.Load(dir / "p.bmp", PictureFormats::BitmapOnly).has_value());  // 64 of 100
+    std::string why;
+    EXPECT_FALSE(budget.Load(dir / "p.bmp", PictureFormats::BitmapOnly, &why).has_value());
+    EXPECT_EQ(why, "the pictures of the run would take more than 256 MB");
 }
 
 }  // namespace

@@ -9,9 +9,9 @@ namespace kelvaron {
 namespace {
 
 bool Read(std::string_view text, MasconCodes& codes, std::string* error = nullptr) {
-    auto file = test::MakeTempDir() / "mascon.dat";
-    test::WriteFile(file, text);
-    return ReadMasconFile(file, codes, error);
+    auto dir = test::MakeTempDir();
+    test::WriteFile(dir / "mascon.dat", text);
+    return ReadMasconFile(dir, codes, error);
 }
 
 TEST(MasconFile, LinesUpToTheFirstCommentAreStoredVerbatim) {
@@ -42,7 +42,7 @@ TEST(MasconFile, MoreLinesThanTheTableHoldsAreIgnored) {
 TEST(MasconFile, MissingFileNamesTheFileAndTheReason) {
     MasconCodes codes;
     std::string error;
-    EXPECT_FALSE(ReadMasconFile(test::MakeTempDir() / "mascon.dat", codes, &error));
+    EXPECT_FALSE(ReadMasconFile(test::MakeTempDir(), codes, &error));
     EXPECT_EQ(error, "mascon.dat: No such file or directory");
 }
 

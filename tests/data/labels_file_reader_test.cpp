@@ -15,10 +15,10 @@ struct LabelsRead {
 };
 
 LabelsRead Read(std::string_view utf8, bool write = true) {
-    auto file = test::MakeTempDir() / "kelvaron.dat";
-    if (write) test::WriteCp932File(file, utf8);
+    auto dir = test::MakeTempDir();
+    if (write) test::WriteCp932File(dir / "kelvaron.dat", utf8);
     LabelsRead r;
-    r.ok = ReadLabelsFile(file, r.labels, r.captions, &r.error);
+    r.ok = ReadLabelsFile(dir, r.labels, r.captions, &r.error);
     return r;
 }
 
@@ -59,7 +59,7 @@ TEST(LabelsFile, AValueLineCanStartALaterKey) {
 TEST(LabelsFile, MissingFileIsTheLabelsError) {
     auto r = Read("", false);
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.error, "stringファイルに誤りがあります");
+    EXPECT_EQ(r.error, "stringファイルに誤りがありますkelvaron.dat: No such file or directory");
 }
 
 }  // namespace

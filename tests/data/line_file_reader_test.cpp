@@ -1,6 +1,7 @@
 #include "data/line_file_reader.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "platform/qt/qt_picture_loader.h"
 #include "test_support.h"
@@ -117,7 +118,7 @@ TEST_F(LineFileReader, ImageListEntries) {
     EXPECT_EQ(images.SignImageList.Width(), 6);
     EXPECT_EQ(Failure("[SignImageList]\nsmall.bmp\n\n#\n"), kError + "[SignImageList]:");
     EXPECT_EQ(Failure("[OtherImageList]\nnone.bmp\nv.wav\n#\n"),
-              kError + "[OtherImageList]:none.bmp");
+              kError + "[OtherImageList]:none.bmp: No such file or directory");
 }
 
 TEST_F(LineFileReader, ListsMustEndWithTheirMark) {
@@ -130,7 +131,7 @@ TEST_F(LineFileReader, ListsMustEndWithTheirMark) {
 
 TEST_F(LineFileReader, MissingFileNamesTheFile) {
     EXPECT_FALSE(LoadLineFile(dir, "nofile.dat", pictures, images, line, error));
-    EXPECT_EQ(error, kError + "nofile.dat:");
+    EXPECT_EQ(error, kError + "nofile.dat: No such file or directory");
 }
 
 TEST_F(LineFileReader, ListsBeyondTheirCapacity) {
@@ -158,6 +159,55 @@ TEST_F(LineFileReader, ValuesThatWouldBreakTheRun) {
               kError + "[SpeedUnit]:200000000,300000000,10,10");
     EXPECT_EQ(Failure("[SpeedLimit]\n0,1,0,100,200\n#\n"), kError + "[SpeedLimit]:0,1,0,100,200");
     EXPECT_EQ(Failure("[SpeedLimit]\n-5,1,0,100,200\n#\n"), kError + "[SpeedLimit]:-5,1,0,100,200");
+}
+
+TEST_F(LineFileReader, NamesThatLeaveTheDataFolderAreRefused) {
+    // The data folder is a subfolder, so that its parent can hold a file.
+    const auto data = dir / "line";
+    test::WriteBmp(dir / "secret.bmp", 4, 4, 0);
+    test::WriteBmp(data / "sub" / "up.bmp", 4, 4, 0);
+    std::filesystem::create_symlink(dir / "secret.bmp", data / "link.bmp");
+    ASSERT_EQ(::mkfifo((data / "pipe.bmp").c_str(), 0600), 0);
+    const auto refusal = [&](const std::string& name) {
+        test::WriteCp932File(data / "line.dat", "[SignImageList]\n" + name + "\n#\n");
+        EXPECT_FALSE(LoadLineFile(data, "line.dat", pictures, images, line, error)) << name;
+        return error.substr(error.rfind(": ") + 2);
+    };
+    // Whether the file outside exists or not, the message is the same.
+    EXPECT_EQ(refusal("..\\secret.bmp"), "outside the data folder");
+    EXPECT_EQ(refusal("../nothing.bmp"), "outside the data folder");
+    EXPECT_EQ(refusal((dir / "secret.bmp").string()), "outside the data folder");
+    EXPECT_EQ(refusal("sub/../../secret.bmp"), "outside the data folder");
+    EXPECT_EQ(refusal("link.bmp"), "outside the data folder");
+    // A NUL would cut the name short and open "sub/up.bmp".
+    EXPECT_EQ(refusal(std::string("sub/up.bmp\0.x", 13)), "control character in the name");
+    // Opening a pipe would wait for a writer for ever.
+    EXPECT_EQ(refusal("pipe.bmp"), "not a regular file");
+    EXPECT_EQ(error, kError + "[SignImageList]:pipe.bmp: not a regular file");
+
+    test::WriteCp932File(data / "line.dat", "[SignImageList]\nsub\\..\\sub\\UP.BMP\n#\n");
+    EXPECT_TRUE(LoadLineFile(data, "line.dat", pictures, images, line, error)) << error;
+}
+
+TEST_F(LineFileReader, PicturesAndImageListsAreBounded) {
+    // 1080 bytes whose header claims 5790 x 5790 pixels: 134 MB each once decoded.
+    std::filesystem::copy_file(test::FuzzCorpusDir() / "picture" / "rle8_5790x5790.bmp",
+                               dir / "huge.bmp");
+    EXPECT_EQ(Failure(List("[SignImageList]", "huge.bmp", 20)),
+              kError + "[SignImageList]:huge.bmp: larger than 4096 x 4096 pixels");
+    test::WriteBmp(dir / "small.bmp", 2, 2, 0);
+    EXPECT_TRUE(Load(List("[SignalImageList]", "small.bmp", 100))) << error;
+    EXPECT_EQ(Failure(List("[SignalImageList]", "small.bmp", 101)),
+              kError + "[SignalImageList]:small.bmp: the image list already holds 100 pictures");
+}
+
+TEST_F(LineFileReader, PrecedingTrainStartsAtAFrame) {
+    // The preceding train starts at [StartPos] + [Pre_Time] x 30, whichever comes first.
+    EXPECT_EQ(Failure("[StartPos]\n2147483647\n[Pre_Time]\n1\n"), kError + "other:1");
+    EXPECT_EQ(Failure("[Pre_Time]\n71582788\n[StartPos]\n30\n"), kError + "other:30");
+    // 2147483617 + 30 = 2^31 - 1 still fits.
+    EXPECT_TRUE(Load("[StartPos]\n2147483617\n[Pre_Time]\n1\n")) << error;
+    EXPECT_EQ(line.StartPos + line.Pre_Time, 2147483647);
 }
 
 TEST_F(LineFileReader, ShiftJisFixture) {

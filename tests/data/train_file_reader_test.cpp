@@ -21,9 +21,15 @@ std::string Notches(int n) {
     return text;
 }
 
+// The sections every train must give, with plain values.
+const std::string kRunBasics =
+    "[BrakeRate]\n4.0\n[PowerDelay]\n1\n[BrakeDelay]\n1\n[SAPDelay]\n1\n[BrakeUp]\n200\n"
+    "[BrakeDown]\n200\n[EBPress]\n440\n[HighAirPress]\n880\n[LowAirPress]\n780\n[Mt]\n30\n"
+    "[Cars]\n1\n[Tons]\n30\n[MaxSpeed]\n100\n";
+
 // The smallest electric train that loads: one notch.
 std::string Electric(const std::string& more = "") {
-    return "[Engine_Type]\n1\n[Power]\n1\n[Notch]\n" + Notches(1) + "#\n" + more;
+    return kRunBasics + "[Engine_Type]\n1\n[Power]\n1\n[Notch]\n" + Notches(1) + "#\n" + more;
 }
 
 std::string Repeat(const std::string& entry, int n) {
@@ -107,7 +113,7 @@ TEST_F(TrainFileTest, TractionConsistencyMessages) {
               "動力が気動車なのにNotch指定があります");
     EXPECT_EQ(ErrorOf("[Engine_Type]\n1\n[Power]\n5\n[Notch]\n" + Notches(4) + "#\n"), kPowerNotch);
     const std::string gears = "[Engine]\n0\n20\n45\n1.6\n1.2\n0.6\n#\n";
-    EXPECT_EQ(ErrorOf(gears), "loaded");
+    EXPECT_EQ(ErrorOf(kRunBasics + gears), "loaded");
     EXPECT_EQ(ErrorOf("[Engine_Type]\n1\n" + gears), "動力が電車なのにEngine指定があります");
     // An electric train without notch curves could never move.
     EXPECT_EQ(ErrorOf("[Engine_Type]\n1\n[Power]\n0\n"), kPowerNotch);
@@ -125,8 +131,11 @@ TEST_F(TrainFileTest, ValueConversionsAndTheirLabel) {
     EXPECT_EQ(ErrorOf(Electric("[Tons]\n35,5\n")), basic);
     EXPECT_EQ(ErrorOf(Electric("[Tons]")), basic);  // no value line at the end of the file
     EXPECT_EQ(ErrorOf(Electric("[Buzzer]\n3\n")), basic);
-    EXPECT_EQ(ErrorOf(Electric("[StopLine]\nmissing.bmp\n")), basic);
-    EXPECT_EQ(LoadFrom(dir_, "absent.dat").error, kFaulty);  // no label before the first line
+    // A file that cannot be used is named, with the reason.
+    EXPECT_EQ(ErrorOf(Electric("[StopLine]\nmissing.bmp\n")),
+              basic + ": missing.bmp: No such file or directory");
+    EXPECT_EQ(LoadFrom(dir_, "absent.dat").error,
+              kFaulty + "absent.dat: No such file or directory");
 }
 
 TEST_F(TrainFileTest, BrakeStepCheckAfterLoading) {
@@ -167,10 +176,10 @@ TEST_F(TrainFileTest, HeaderMatching) {
 }
 
 TEST_F(TrainFileTest, ShiftJisFileWithJapaneseComments) {
-    Result r = Load(
-        "- 列車の基本設定\r\n通勤形電車 ４両\r\n[Engine_Type]\r\n1\r\n[Power]\r\n1\r\n"
-        "- 力行ノッチ\r\n[Notch]\r\n" +
-        Notches(1) + "#\r\n- 走行音\r\n[DriveSound]\r\nsound\\走行音.wav\r\n#\r\n");
+    Result r = Load(kRunBasics +
+                    "- 列車の基本設定\r\n通勤形電車 ４両\r\n[Engine_Type]\r\n1\r\n[Power]\r\n1\r\n"
+                    "- 力行ノッチ\r\n[Notch]\r\n" +
+                    Notches(1) + "#\r\n- 走行音\r\n[DriveSound]\r\nsound\\走行音.wav\r\n#\r\n");
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(r.train.DriveSound, std::vector<std::string>{"sound\\走行音.wav"});
 }
@@ -188,7 +197,8 @@ TEST_F(TrainFileTest, EachSectionReportsItsOwnLabel) {
         {Electric(lamp), "- 運転台パネル"},
         {Electric("[Needle_Speed]\n" + needle + "2,25\n"), "- 速度計"},
         {Electric("[Needle_I]\n" + needle + "\n"), "- 電流計"},
-        {Electric("[NotchImageP]\n0\n0\nmissing.bmp\n#\n"), "[NotchImageP]"},
+        {Electric("[NotchImageP]\n0\n0\nmissing.bmp\n#\n"),
+         "[NotchImageP]: missing.bmp: No such file or directory"},
         {Electric("[GearImageList]\n0\n\n"), "[GearImageList]"},
         {Electric("[Others]\no.bmp\n1\n-\n#\n"), "[Others]"},
     };
@@ -221,12 +231,12 @@ TEST_F(TrainFileTest, ListsLongerThanTheirTablesAreRefused) {
     const std::string motor = "m.wav\n0\n0\n40\n0.5\n1.2\n60\n100\n";
     const std::string other = "o.bmp\n1\n2\n";
     const auto electric = [](int power, int notches) {
-        return "[Engine_Type]\n1\n[Power]\n" + std::to_string(power) + "\n[Notch]\n" +
+        return kRunBasics + "[Engine_Type]\n1\n[Power]\n" + std::to_string(power) + "\n[Notch]\n" +
                Notches(notches) + "#\n";
     };
     EXPECT_EQ(ErrorOf(electric(11, 11)), "loaded");
     EXPECT_EQ(ErrorOf(electric(12, 12)), kFaulty + "[Notch]");
-    EXPECT_EQ(ErrorOf("[Engine]\n" + Repeat(gear, 11) + "#\n"), "loaded");
+    EXPECT_EQ(ErrorOf(kRunBasics + "[Engine]\n" + Repeat(gear, 11) + "#\n"), "loaded");
     EXPECT_EQ(ErrorOf("[Engine]\n" + Repeat(gear, 12) + "#\n"), kFaulty + "[Engine]");
     EXPECT_EQ(ErrorOf(Electric("[MotorSound]\n" + Repeat(motor, 100) + "#\n")), "loaded");
     EXPECT_EQ(ErrorOf(Electric("[MotorSound]\n" + Repeat(motor, 101) + "#\n")),
@@ -266,6 +276,46 @@ TEST_F(TrainFileTest, ValuesThatWouldStopTheRunAreRefused) {
               kFaulty + "[Notch]");
     EXPECT_EQ(ErrorOf("[Engine_Type]\n1\n[Power]\n1\n[Notch]\n1.0\n0.8\n30\n50\n0\n#\n"),
               kFaulty + "[Notch]");
+}
+
+TEST_F(TrainFileTest, SectionsARunNeedsMustBeGiven) {
+    // An empty file once loaded as a train of 0 t that never moved; the first
+    // missing section in the file's order is named.
+    EXPECT_EQ(ErrorOf(""), kFaulty + "[BrakeRate]");
+    std::string noTons = Electric();
+    noTons.erase(noTons.find("[Tons]\n30\n"), 10);
+    EXPECT_EQ(ErrorOf(noTons), kFaulty + "[Tons]");
+    // A diesel train without gears could never move either.
+    EXPECT_EQ(ErrorOf(kRunBasics + "[Engine_Type]\n0\n"), kFaulty + "[Engine]");
+
+    // The same train saved as UTF-16 (little-endian, with its mark) is refused as such.
+    const std::string text = Electric();
+    std::string utf16 = "\xFF\xFE";
+    for (char c : text) utf16 += std::string{c, '\0'};
+    test::WriteFile(dir_ / "train16.dat", utf16);
+    EXPECT_EQ(LoadFrom(dir_, "train16.dat").error,
+              kFaulty +
+                  "train16.dat: written in UTF-16, which is not read: save it as Shift-JIS "
+                  "or UTF-8");
+}
+
+TEST_F(TrainFileTest, NumbersThatDoNotFitTheirFieldAreRefused) {
+    const std::string basic = kFaulty + "- 列車の基本設定";
+    // 10^400 is beyond a double: it became infinity and the train never moved.
+    const std::string huge = "1" + std::string(400, '0');
+    EXPECT_EQ(ErrorOf(kRunBasics + "[Engine_Type]\n1\n[Power]\n1\n[Notch]\n" + huge +
+                      "\n0.8\n30\n50\n0.97\n#\n"),
+              kFaulty + "[Notch]");
+    EXPECT_EQ(ErrorOf(kRunBasics + "[Engine]\n0\n20\n45\n1.6\n1.2\n" + huge + "\n#\n"),
+              kFaulty + "[Engine]");
+    // Without an EB pressure or a deceleration rate the train has no brakes.
+    EXPECT_EQ(ErrorOf(Electric("[EBPress]\n0\n")), basic);
+    EXPECT_EQ(ErrorOf(Electric("[BrakeRate]\n0\n")), basic);
+    EXPECT_EQ(ErrorOf(Electric("[BrakeRate]\n-1.5\n")), basic);
+    // A clock hand of -2^31 pixels overflowed its end point when drawn.
+    EXPECT_EQ(ErrorOf(Electric("[Clock]\n30\n30\n-2147483648\n")), kFaulty + "- アナログ時計");
+    EXPECT_EQ(ErrorOf(Electric("[Clock]\n30\n30\n1001\n")), kFaulty + "- アナログ時計");
+    EXPECT_EQ(ErrorOf(Electric("[Clock]\n30\n30\n20\n")), "loaded");
 }
 
 }  // namespace

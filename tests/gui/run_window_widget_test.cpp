@@ -241,20 +241,22 @@ TEST(HelpTextTest, FirstLineIsTheCaptionTheRestTheText) {
     const auto dir = test::MakeTempDir();
     test::WriteCp932File(dir / "operation.dat", "操作説明\nz: 力行\n\na: 戻し\n");
     HelpText text;
-    ASSERT_TRUE(ReadHelpText(dir / "operation.dat", text, nullptr));
+    ASSERT_TRUE(ReadHelpText(dir, text, nullptr));
     EXPECT_EQ(text.caption, "操作説明");
     EXPECT_EQ(text.lines, (std::vector<std::string>{"z: 力行", "", "a: 戻し"}));
 
-    test::WriteFile(dir / "one.dat", "Only\n");
+    const auto other = test::MakeTempDir();
+    test::WriteFile(other / "operation.dat", "Only\n");
     HelpText one;
-    ASSERT_TRUE(ReadHelpText(dir / "one.dat", one, nullptr));
+    ASSERT_TRUE(ReadHelpText(other, one, nullptr));
     EXPECT_EQ(one.caption, "Only");
     EXPECT_TRUE(one.lines.empty());
 
+    // A missing file is named with the reason, never a bare system message.
     std::string error;
     HelpText missing;
-    EXPECT_FALSE(ReadHelpText(dir / "none.dat", missing, &error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(ReadHelpText(test::MakeTempDir(), missing, &error));
+    EXPECT_EQ(error, "operation.dat: No such file or directory");
 }
 
 // The instructions line up in columns only if a full-width character takes

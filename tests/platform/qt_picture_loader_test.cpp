@@ -84,5 +84,21 @@ TEST_F(QtPictureLoaderTest, MissingAndBrokenFilesGiveNothing) {
     }
 }
 
+TEST_F(QtPictureLoaderTest, HeadersClaimingHugePicturesAreRefusedUndecoded) {
+    std::string why;
+    // Run-length data of 2 bytes under a header of 5790 x 5790 pixels.
+    EXPECT_FALSE(loader.Load(test::FuzzCorpusDir() / "picture" / "rle8_5790x5790.bmp",
+                             PictureFormats::BitmapOnly, &why));
+    EXPECT_EQ(why, "larger than 4096 x 4096 pixels");
+    // (2^31 - 1) x 32 bits a row times 2^31 - 1 rows overflowed the completeness check.
+    EXPECT_FALSE(loader.Load(test::FuzzCorpusDir() / "picture" / "bmp_rows_overflow.bmp",
+                             PictureFormats::BitmapOnly, &why));
+    EXPECT_FALSE(why.empty());
+
+    // The largest side that any cab needs still loads.
+    test::WriteBmp(dir / "wide.bmp", 4096, 1, 0x102030);
+    EXPECT_TRUE(loader.Load(dir / "wide.bmp", PictureFormats::BitmapOnly, &why).has_value());
+}
+
 }  // namespace
 }  // namespace kelvaron

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <fstream>
@@ -95,7 +96,8 @@ TEST_F(StartupTest, BuildsTheRunAtItsStartValues) {
 TEST_F(StartupTest, FaultsEndStartUpWithTheirMessages) {
     std::filesystem::remove(dir / "kelvaron.dat");
     auto noLabels = Build();
-    EXPECT_EQ(noLabels->StartupError(), "stringファイルに誤りがあります");
+    EXPECT_EQ(noLabels->StartupError(),
+              "stringファイルに誤りがありますkelvaron.dat: No such file or directory");
     EXPECT_TRUE(noLabels->StartupFatal());
 
     SetUp();
@@ -176,6 +178,33 @@ TEST_F(StartupTest, EnterCallsOutTheSignShown) {
                c.value.ends_with(" line_v_curve.wav");
     });
     EXPECT_TRUE(spoken);
+}
+
+TEST_F(StartupTest, NamesFromStrangersNeitherHangNorLeaveTheDataFolder) {
+    // A pipe named as a line sound: opening it would wait for a writer for ever.
+    ASSERT_EQ(::mkfifo((dir / "pipe.wav").c_str(), 0600), 0);
+    Edit("line_basic.dat", "line_melody.wav", "pipe.wav");
+    // A NUL in the video's name would cut off ".avi" and open another file.
+    Edit("line_basic.dat", "[DataName]\r\nline_basic",
+         std::string("[DataName]\r\nline\0basic", 22));
+    auto w = Build();
+    ASSERT_EQ(w->StartupError(), "");
+    EXPECT_EQ(mixer.BoundSound(13), kNoSound);  // the pipe plays silence
+    EXPECT_EQ(w->State().VideoFrameCount, -1);  // no video rather than another file
+
+    // The player's own video folder may lie anywhere; the line's name must stay in it.
+    SetUp();
+    const auto videos = test::MakeTempDir();
+    Edit("kelvaron.dat", "movie\\", videos.string() + "/");
+    EXPECT_EQ(Build()->State().VideoFrameCount, 6000);
+    EXPECT_EQ(video.file, videos / "line_basic.avi");
+    Edit("line_basic.dat", "[DataName]\r\nline_basic", "[DataName]\r\n..\\line_basic");
+    EXPECT_EQ(Build()->State().VideoFrameCount, -1);
+
+    SetUp();
+    Edit("train_electric.dat", "cab\\lamp_door.bmp", "..\\lamp_door.bmp");
+    EXPECT_EQ(Build()->StartupError(),
+              "..\\lamp_door.bmpが見つかりません: outside the data folder");
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "data/controller_file_reader.h"
 #include "data/labels_file_reader.h"
 #include "data/line_file_reader.h"
+#include "data/sound_setup.h"
 #include "data/track_position_table.h"
 #include "data/train_file_reader.h"
 #include "platform/ffmpeg/ffmpeg_video_reader.h"
@@ -61,7 +62,7 @@ Loaded Load(const DemoRun& run) {
 
 void ExpectFile(const std::string& name, const std::string& namedIn) {
     if (name.empty()) return;
-    EXPECT_TRUE(fs::is_regular_file(ResolveDataPath(kData, name)))
+    EXPECT_TRUE(fs::is_regular_file(ResolveDataPath(kData, name).path))
         << name << " (named in " << namedIn << ") does not exist";
 }
 
@@ -85,11 +86,11 @@ TEST(DemoData, BothRunsLoadWithEveryImageListFilled) {
     Labels labels;
     MenuCaptions captions;
     std::string error;
-    ASSERT_TRUE(ReadLabelsFile(kData / "kelvaron.dat", labels, captions, &error)) << error;
+    ASSERT_TRUE(ReadLabelsFile(kData, labels, captions, &error)) << error;
     EXPECT_EQ(labels.Forward, "前進");
     EXPECT_EQ(labels.EB, "非常");
     MasconCodes codes;
-    ASSERT_TRUE(ReadMasconFile(kData / "mascon.dat", codes, &error)) << error;
+    ASSERT_TRUE(ReadMasconFile(kData, codes, &error)) << error;
     for (int i = 0; i < 22; ++i) EXPECT_FALSE(codes[static_cast<size_t>(i)].empty()) << i;
 }
 
@@ -138,9 +139,9 @@ TEST(DemoData, EveryFileTheDataNamesExistsAndTheVideoFitsTheLine) {
         // the line ends before the frame where every run is stopped.
         Labels labels;
         MenuCaptions captions;
-        ASSERT_TRUE(ReadLabelsFile(kData / "kelvaron.dat", labels, captions, nullptr));
+        ASSERT_TRUE(ReadLabelsFile(kData, labels, captions, nullptr));
         FfmpegVideoReader video;
-        ASSERT_TRUE(video.Open(ResolveDataPath(kData, labels.Path + l.line.DataName + ".avi")));
+        ASSERT_TRUE(video.Open(ResolveVideoFile(kData, labels.Path, l.line.DataName).path));
         ASSERT_FALSE(l.line.SpeedUnit.empty());
         EXPECT_EQ(video.FrameCount(), l.line.SpeedUnit.back().EndFrame);
         EXPECT_LT(l.line.SpeedUnit.back().EndFrame, 55162);

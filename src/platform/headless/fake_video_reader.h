@@ -16,8 +16,10 @@ class FakeVideoReader : public VideoReader {
     WaveSound soundTrack;
     bool opens = true;
     std::vector<int32_t> decoded;
+    std::filesystem::path file;  // the file last asked for
 
-    bool Open(const std::filesystem::path&) override {
+    bool Open(const std::filesystem::path& path) override {
+        file = path;
         open_ = opens;
         return open_;
     }

@@ -1,10 +1,11 @@
 # Front door. `make run` and `make test` work on a fresh Debian 12 machine.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 
-.PHONY: deps build build-asan test run bench package format clean
+.PHONY: deps build build-asan test run bench package fuzz format clean
 
 deps:
 	@sh scripts/install-deps.sh
@@ -34,8 +35,12 @@ package: build
 bench: build
 	@for b in $(BUILD)/*_bench; do echo "== $$b"; $$b; done
 
+# Every fuzzer for FUZZ_SECONDS seconds from its seed corpus; not part of `make test`.
+fuzz: deps
+	@FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) sh scripts/fuzz.sh
+
 format:
 	@clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	@rm -rf $(BUILD) $(ASAN_BUILD)
+	@rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz

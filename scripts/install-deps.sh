@@ -10,7 +10,8 @@ PACKAGES="cmake ninja-build g++ pkg-config ccache clang-format \
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev libsdl2-dev \
   libopencv-video-dev \
   fonts-ipafont-gothic xvfb xauth sox espeak-ng ffmpeg \
-  librsvg2-bin desktop-file-utils appstream groff-base file dpkg-dev"
+  librsvg2-bin desktop-file-utils appstream groff-base file dpkg-dev \
+  clang libclang-rt-dev"
 
 missing=""
 for p in $PACKAGES; do

@@ -67,6 +67,14 @@ bool TextFile::Open(const std::filesystem::path& path, std::string* error) {
     return true;
 }
 
+bool TextFile::OpenData(const std::filesystem::path& dataDir, std::string_view name,
+                        std::string* error) {
+    const DataFile file = ResolveDataPath(dataDir, name);
+    if (!file.Refused()) return Open(file.path, error);
+    if (error) *error = file.refusal;
+    return false;
+}
+
 void TextFile::SetText(std::string_view bytes) {
     lines_.clear();
     next_ = 0;

@@ -22,6 +22,10 @@ class TextFile {
     // Opens and decodes the file; false (with the reason in `error`) when it
     // cannot be read, is not a regular file, is too large, or is UTF-16.
     bool Open(const std::filesystem::path& path, std::string* error = nullptr);
+    // Opens the file a name written in a data file leads to inside `dataDir`
+    // (ResolveDataPath); false with the refusal or the reason in `error`.
+    bool OpenData(const std::filesystem::path& dataDir, std::string_view name,
+                  std::string* error = nullptr);
 
     // Builds the reader over text already in memory (tests, generated data).
     void SetText(std::string_view bytes);

@@ -1,16 +1,13 @@
 #include "data/controller_file_reader.h"
 
-#include "common/data_path.h"
 #include "common/text_file.h"
 
 namespace kelvaron {
 
 bool ReadMasconFile(const std::filesystem::path& dataDir, MasconCodes& codes, std::string* error) {
     TextFile text;
-    const DataFile file = ResolveDataPath(dataDir, kMasconFile);
-    std::string reason = file.refusal;
-    if (!file.Refused()) text.Open(file.path, &reason);
-    if (!reason.empty()) {
+    std::string reason;
+    if (!text.OpenData(dataDir, kMasconFile, &reason)) {
         if (error) *error = std::string(kMasconFile) + ": " + reason;
         return false;
     }

@@ -4,7 +4,6 @@
 #include <string_view>
 
 #include "common/common_util.h"
-#include "common/data_path.h"
 #include "common/text_file.h"
 
 namespace kelvaron {
@@ -47,10 +46,8 @@ const std::array<Key, 18> kKeys{{
 bool ReadLabelsFile(const std::filesystem::path& dataDir, Labels& labels, MenuCaptions& captions,
                     std::string* error) {
     TextFile file;
-    const DataFile resolved = ResolveDataPath(dataDir, kLabelsFile);
-    std::string reason = resolved.refusal;
-    if (!resolved.Refused()) file.Open(resolved.path, &reason);
-    if (!reason.empty()) {
+    std::string reason;
+    if (!file.OpenData(dataDir, kLabelsFile, &reason)) {
         // The message has no section; the file's name and the reason follow it directly.
         if (error) *error = std::string(kLabelsFileError) + kLabelsFile + ": " + reason;
         return false;

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "common/common_util.h"
-#include "common/data_path.h"
 #include "common/text_file.h"
 #include "data/data_pictures.h"
 #include "data/track_position_table.h"
@@ -385,10 +384,8 @@ bool LoadLineFile(const std::filesystem::path& dataDir, std::string_view fileNam
                   PictureLoader& pictures, CabImageLists& images, LineDefinition& line,
                   std::string& error) {
     TextFile file;
-    const DataFile resolved = ResolveDataPath(dataDir, fileName);
-    std::string why = resolved.refusal;
-    if (!resolved.Refused()) file.Open(resolved.path, &why);
-    if (!why.empty()) {
+    std::string why;
+    if (!file.OpenData(dataDir, fileName, &why)) {
         line = LineDefinition{};
         line.FileName = fileName;
         // No line has been read yet: the file's name is the label.

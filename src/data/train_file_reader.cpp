@@ -10,7 +10,6 @@
 #include <utility>
 
 #include "common/common_util.h"
-#include "common/data_path.h"
 #include "common/text_file.h"
 #include "data/data_pictures.h"
 
@@ -425,10 +424,8 @@ bool LoadTrainFile(const std::filesystem::path& dataDir, std::string_view fileNa
                    std::string& error) {
     train.FileName = std::string(fileName);
     TextFile file;
-    const DataFile resolved = ResolveDataPath(dataDir, fileName);
-    std::string why = resolved.refusal;
-    if (!resolved.Refused()) file.Open(resolved.path, &why);
-    if (!why.empty()) {
+    std::string why;
+    if (!file.OpenData(dataDir, fileName, &why)) {
         // No section has been read yet: the file's name is the label.
         error = std::string(kFaultyFile) + std::string(fileName) + ": " + why;
         return false;

@@ -3,17 +3,14 @@
 #include <QtGui/QKeyEvent>
 #include <QtWidgets/QPlainTextEdit>
 
-#include "common/data_path.h"
 #include "common/text_file.h"
 
 namespace kelvaron {
 
 bool ReadHelpText(const std::filesystem::path& dataDir, HelpText& text, std::string* error) {
     TextFile in;
-    const DataFile file = ResolveDataPath(dataDir, kHelpTextFile);
-    std::string reason = file.refusal;
-    if (!file.Refused()) in.Open(file.path, &reason);
-    if (!reason.empty()) {
+    std::string reason;
+    if (!in.OpenData(dataDir, kHelpTextFile, &reason)) {
         if (error) *error = std::string(kHelpTextFile) + ": " + reason;
         return false;
     }

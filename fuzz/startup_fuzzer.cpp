@@ -65,12 +65,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Driver driver(window, mixer);
     window.start1Click();
     scheduler.Start(0);
-    InputDispatcher& input = window.Input();
+    InputDispatcher& keys = window.Input();
     int64_t t = 0;
     for (const char key : std::string_view("d5555zzzz8888,,,,,,,,,,3416sx ")) {
         t += 250;
         scheduler.AdvanceTo(t, driver);
-        input.TypedChar(key);
+        keys.TypedChar(key);
     }
     window.StationClick("Sta0");
     window.start1Click();

@@ -160,15 +160,18 @@ TEST_F(StartupTest, MoveToAStationLeavesTheTrainReadyToDepart) {
 TEST_F(StartupTest, EnterCallsOutTheSignShown) {
     // The curve sign (OtherImageList entry 3, voice line_v_curve.wav) stands
     // over frames 2700..2900; the test keys put the train at 2730 doing 10 km/h.
+    const auto toTheCurveSign = [](RunWindow& w) {
+        w.start1Click();
+        InputDispatcher& input = w.Input();
+        for (int i = 0; i < 2; ++i) input.KeyDown(kVkF8, true);  // 30 -> 2030
+        for (int i = 0; i < 7; ++i) input.KeyDown(kVkF6, true);  // -> 2730
+        input.KeyDown(kVkF12, true);
+    };
     auto w = Build();
-    w->start1Click();
-    InputDispatcher& input = w->Input();
-    for (int i = 0; i < 2; ++i) input.KeyDown(kVkF8, true);  // 30 -> 2030
-    for (int i = 0; i < 7; ++i) input.KeyDown(kVkF6, true);  // -> 2730
-    input.KeyDown(kVkF12, true);
+    toTheCurveSign(*w);
     w->Timer1Timer();
     ASSERT_EQ(w->State().PromptImage, 3);
-    input.KeyDown(kVkReturn, false);
+    w->Input().KeyDown(kVkReturn, false);
     EXPECT_NE(w->State().CalloutQueue[0], kNoSound);
     // The next refresh speaks it on the call-out channel.
     w->Timer1Timer();
@@ -178,6 +181,16 @@ TEST_F(StartupTest, EnterCallsOutTheSignShown) {
                c.value.ends_with(" line_v_curve.wav");
     });
     EXPECT_TRUE(spoken);
+
+    // The Windows controller's button 4 posts Enter from the refresh's
+    // joystick scan, after the sign step of that refresh: the same call-out.
+    SetUp();
+    w = Build();
+    toTheCurveSign(*w);
+    w->ChooseController(1);
+    joystick.state = JoystickState{0, 0, 1 << 4};
+    w->Timer1Timer();
+    EXPECT_NE(w->State().CalloutQueue[0], kNoSound);
 }
 
 TEST_F(StartupTest, NamesFromStrangersNeitherHangNorLeaveTheDataFolder) {

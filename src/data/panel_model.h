@@ -93,9 +93,17 @@ class PanelModel {
         const auto* c = FindByName(name);
         return c ? c->text : std::string();
     }
-    // Draws a picture into a control (null clears it).
+    // Draws a picture into a control (null clears it). A control that sizes
+    // itself to its picture takes the new picture's size: drawn at the size it
+    // had while empty, nothing of the picture would show.
     void SetPicture(PanelName name, std::shared_ptr<const Picture> picture) {
-        if (auto* c = Find(name)) c->picture = std::move(picture);
+        auto* c = Find(name);
+        if (!c) return;
+        if (c->autoSize && picture) {
+            c->width = picture->width;
+            c->height = picture->height;
+        }
+        c->picture = std::move(picture);
     }
 
     ClockHands& Clock() { return clock_; }

@@ -1,9 +1,11 @@
 // The generated demo line: both runs load through the readers, the files
-// they name exist, the video fits the line, and the drive scripts shipped
-// with the data drive both runs through their stops in the headless runner.
+// they name exist, the video fits the line, the drive scripts shipped with
+// the data drive both runs through their stops in the headless runner, and the
+// cab panel shows the line's gradient signs along the way.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -21,8 +23,16 @@
 #include "data/sound_setup.h"
 #include "data/track_position_table.h"
 #include "data/train_file_reader.h"
+#include "input/keyboard.h"
 #include "platform/ffmpeg/ffmpeg_video_reader.h"
+#include "platform/headless/memory_settings_store.h"
+#include "platform/headless/scripted_joystick.h"
+#include "platform/headless/scripted_serial_port.h"
+#include "platform/headless/stderr_message_box.h"
+#include "platform/headless/virtual_mixer.h"
 #include "platform/qt/qt_picture_loader.h"
+#include "shell/run_window.h"
+#include "sim/scheduler.h"
 #include "test_support.h"
 
 namespace kelvaron {
@@ -262,6 +272,60 @@ TEST(DemoData, TheExpressScriptRunsThroughThePassedStationsAndStopsAtItsOwn) {
     EXPECT_EQ(passed, 2);
     for (const Row& r : rows) ASSERT_FALSE(r.emergency) << "at frame " << r.frame;
     EXPECT_NE(summary.find("Stations:"), std::string::npos) << summary;
+}
+
+// ---- the cab along the line -------------------------------------------------
+
+// Feeds a run its ticks and refreshes in virtual time.
+struct Timers : SchedulerClient {
+    explicit Timers(RunWindow& w) : window(w) {}
+    void OnTick(int64_t) override { window.MMTimer1Timer(); }
+    void OnRefresh(int64_t) override { window.Timer1Timer(); }
+    RunWindow& window;
+};
+
+TEST(DemoData, TheGradientSignsShowOnTheCabPanel) {
+    // The automatic-run switch (Shift+F1) carries the local train along the
+    // line at the filming speed, into the 5.0 permil rise at frames 640..1198
+    // and the 10.0 permil fall at 4605..4819: the panel must then show the
+    // uphill and the downhill sign (SignImageList entries 1 and 2) at their
+    // own size.
+    VirtualMixer mixer(nullptr, false);
+    FfmpegVideoReader video;
+    QtPictureLoader pictures;
+    ScriptedJoystick joystick;
+    ScriptedSerialPort serial;
+    MemorySettingsStore settings;
+    StderrMessageBox messages;
+    RunWindow w(PlatformServices{mixer, video, pictures, joystick, serial, settings, messages},
+                kData, "train_1000.dat", "line_local.dat");
+    ASSERT_TRUE(w.FormCreate()) << w.StartupError();
+    const Loaded l = Load(kRuns[0]);
+    Scheduler scheduler;
+    Timers timers(w);
+    w.start1Click();
+    scheduler.Start(0);
+    w.Input().KeyDown(kVkF1, true);
+
+    // Runs the line on until the train passes `frame`; the sign then shown.
+    const auto signAt = [&](int32_t frame) -> const PanelControl& {
+        for (int64_t t = scheduler.Now() + 100; w.State().Frame < frame && t < 1'200'000;
+             t += 100) {
+            scheduler.AdvanceTo(t, timers);
+        }
+        return *w.Panel().Find("SlopeImage");
+    };
+    const std::pair<int32_t, const char*> sections[] = {{700, "5.0"}, {4700, "-10.0"}};
+    for (int entry = 1; entry <= 2; ++entry) {
+        const auto [frame, text] = sections[entry - 1];
+        const PanelControl& sign = signAt(frame);
+        SCOPED_TRACE(text);
+        EXPECT_EQ(w.Panel().Text("SlopeText"), text);
+        ASSERT_TRUE(sign.picture) << "no gradient sign at frame " << w.State().Frame;
+        EXPECT_EQ(sign.picture->pixels, l.images.SignImageList.Get(entry)->pixels);
+        EXPECT_EQ(sign.width, sign.picture->width);
+        EXPECT_EQ(sign.height, sign.picture->height);
+    }
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "platform/shell_opener.h"
 #include "shell/run_window.h"
 
@@ -23,6 +25,8 @@ struct GuiServices {
     // Where the desktop keeps the window sizes and places it remembers; null:
     // nothing is remembered.
     QSettings* desktopSettings = nullptr;
+    // Shared by every run the windows open.
+    std::shared_ptr<ProgramSettings> program = std::make_shared<ProgramSettings>();
 };
 
 }  // namespace kelvaron

@@ -13,11 +13,13 @@
 namespace kelvaron {
 
 RunWindow::RunWindow(PlatformServices services, std::filesystem::path dataDir,
-                     std::string trainFile, std::string lineFile)
+                     std::string trainFile, std::string lineFile,
+                     std::shared_ptr<ProgramSettings> program)
     : services_(services),
       dataDir_(std::move(dataDir)),
       trainFile_(std::move(trainFile)),
       lineFile_(std::move(lineFile)),
+      program_(std::move(program)),
       context_{state_, train_, line_, images_, panel_, labels_, sounds_, services.mixer} {}
 
 void RunWindow::start1Click() {
@@ -108,6 +110,7 @@ bool RunWindow::FormCloseQuery() {
     state_.ForcedEB = false;
     state_.SpeedCheckEB = false;
     if (!built_) return true;
+    KeepProgramSettings();
     ReleaseSounds(sounds_, services_.mixer);
     ClearCalloutQueue(state_);
     frameBitmap_ = Picture();
@@ -171,6 +174,22 @@ void RunWindow::SerialWaitOver(int64_t nowMs) {
 void RunWindow::ShowSerialCaption() {
     const std::string& caption = state_.ValueWindowCaption;
     if (!caption.empty()) valueWindow_.caption = caption;
+}
+
+void RunWindow::ApplyProgramSettings() {
+    const ProgramSettings& p = *program_;
+    state_.KeypadSwap = p.KeypadSwap;
+    state_.AutoRun = p.AutoRun;
+    state_.ValueWindowShown = p.ValueWindowShown;
+    ChooseController(p.ControllerKind);
+}
+
+void RunWindow::KeepProgramSettings() {
+    ProgramSettings& p = *program_;
+    p.KeypadSwap = state_.KeypadSwap;
+    p.AutoRun = state_.AutoRun;
+    p.ValueWindowShown = state_.ValueWindowShown;
+    p.ControllerKind = state_.ControllerKind;
 }
 
 void RunWindow::ChooseController(int kind) {

@@ -30,6 +30,7 @@
 #include "run/run_context.h"
 #include "run/value_window.h"
 #include "shell/menu_model.h"
+#include "shell/program_settings.h"
 #include "sim/run_state.h"
 
 namespace kelvaron {
@@ -54,8 +55,11 @@ struct PlatformServices {
 // Qt window, the headless runner, tests) feed it time and input.
 class RunWindow {
   public:
+    // `program` is shared by the runs of one program; a run given none keeps
+    // its own.
     RunWindow(PlatformServices services, std::filesystem::path dataDir, std::string trainFile,
-              std::string lineFile);
+              std::string lineFile,
+              std::shared_ptr<ProgramSettings> program = std::make_shared<ProgramSettings>());
     RunWindow(const RunWindow&) = delete;
     RunWindow& operator=(const RunWindow&) = delete;
 
@@ -74,8 +78,9 @@ class RunWindow {
     bool Running() const { return running_; }  // both timers enabled
     void StationClick(std::string_view itemName);
     void S1Click();
-    // Closes the run: stops everything and frees the sounds. False when the
-    // sound device cannot be re-created; the program must then end.
+    // Closes the run: stops everything, frees the sounds and hands the
+    // program-wide settings on to the next run. False when the sound device
+    // cannot be re-created; the program must then end.
     bool FormCloseQuery();
 
     // The two timers' handlers.
@@ -115,6 +120,8 @@ class RunWindow {
   private:
     bool Fail(const std::string& message, bool fatal = true);
     void SetStartValues();
+    void ApplyProgramSettings();
+    void KeepProgramSettings();
     void FillFixedLabels();
     void AddMoveItems();
     void ShowSerialCaption();
@@ -124,6 +131,7 @@ class RunWindow {
     std::filesystem::path dataDir_;
     std::string trainFile_;
     std::string lineFile_;
+    std::shared_ptr<ProgramSettings> program_;
 
     RunState state_;
     TrainConfig train_;

@@ -35,7 +35,9 @@ bool RunWindow::FormCreate(const std::function<void(const std::string&)>& status
     };
     std::string error;
 
-    ReadPsCodes(services_.settings, codes_.Ps);
+    // Codes the store lacks keep what an earlier run of this program read.
+    ReadPsCodes(services_.settings, program_->Ps);
+    codes_.Ps = program_->Ps;
     frameBitmap_ = Picture();
     frameBitmap_.width = kFrameWidth;
     frameBitmap_.height = kFrameHeight;
@@ -88,6 +90,7 @@ bool RunWindow::FormCreate(const std::function<void(const std::string&)>& status
 
     if (auto brakeError = CheckBrakeSteps(train_)) return Fail(*brakeError);
     SetStartValues();
+    ApplyProgramSettings();
     services_.mixer.SetPrimaryFormat(22050, 8, 1);
     FillFixedLabels();
     masconupdate(context_);

@@ -4,6 +4,8 @@
 
 #include <QtCore/QSettings>
 #include <fstream>
+#include <QtGui/QAction>
+#include <QtGui/QKeyEvent>
 
 #include "gui/help_window_widget.h"
 #include "gui/movie_view.h"
@@ -106,6 +108,47 @@ TEST_F(TitleScreenTest, ARunHidesTheTitleUntilItsWindowCloses) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(title->isVisible());
     EXPECT_EQ(title->size(), QSize(640, 480));
+}
+
+TEST_F(TitleScreenTest, WhatThePlayerSetsLastsIntoTheNextRun) {
+    const auto key = [](QWidget& to, Qt::Key k, const QString& text,
+                        Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent press(QEvent::KeyPress, k, modifiers, text);
+        QCoreApplication::sendEvent(&to, &press);
+    };
+    // The joystick codes P0 3, P1 4 and P2 5 are in the store for the first run only.
+    settings.values = {{"P0", 3}, {"P1", 4}, {"P2", 5}};
+    title->SkipMovie();
+    title->ChooseRun(*ChooseRun("express"));
+    RunWindowWidget* first = title->CurrentRun();
+    ASSERT_NE(first, nullptr);
+    key(first->View(), Qt::Key_ScrollLock, "");
+    key(first->View(), Qt::Key_F1, "", Qt::ShiftModifier);  // the automatic run switch
+    key(first->View(), Qt::Key_F5, "");                     // the value window
+    first->MenuCommand("COM31");                            // the PlayStation controller
+    first->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    settings.keyExists = false;
+    title->ChooseRun(*ChooseRun("express"));
+    RunWindowWidget* second = title->CurrentRun();
+    ASSERT_NE(second, nullptr);
+    int64_t wallMs = 0;
+    second->wallClock = [&wallMs] { return wallMs; };
+    second->MenuCommand("start1");
+    key(second->View(), Qt::Key_5, "5");  // all released
+    key(second->View(), Qt::Key_8, "8");  // swapped: one brake step
+    const RunState& s = second->Run().State();
+    EXPECT_EQ(s.PowerNotch, 0);
+    EXPECT_EQ(s.BrakeNotch, -1);
+    EXPECT_TRUE(s.AutoRun);
+    EXPECT_TRUE(values.isVisible());
+    EXPECT_TRUE(second->Menus().Action("COM31")->isChecked());
+    // Buttons 0 and 2 read 1 + 4 = 5, the code of P2 read in the first run.
+    joystick.state = JoystickState{0, 0, 0b101};
+    wallMs = 100;
+    second->Pump();
+    EXPECT_EQ(s.PowerNotch, 2);
 }
 
 TEST_F(TitleScreenTest, AFailedStartUpEndsTheProgram) {

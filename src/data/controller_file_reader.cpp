@@ -23,10 +23,17 @@ bool ReadMasconFile(const std::filesystem::path& dataDir, MasconCodes& codes, st
 
 void ReadPsCodes(SettingsStore& store, PsCodes& codes) {
     if (!store.OpenKey()) return;
-    for (size_t i = 0; i < codes.size(); ++i) {
+    size_t i = 0;
+    for (; i < codes.size(); ++i) {
         auto value = store.ReadInt(kPsCodeNames[i]);
-        if (!value) return;
+        if (!value) break;
         codes[i] = *value;
+    }
+    // A player calibrating the controller edits the values in the store, so
+    // every one of them must be there; a value that is present but not a
+    // number is the player's and is left alone.
+    for (; i < codes.size(); ++i) {
+        if (!store.Contains(kPsCodeNames[i])) store.WriteInt(kPsCodeNames[i], codes[i]);
     }
 }
 

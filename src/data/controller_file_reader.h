@@ -40,7 +40,9 @@ inline constexpr const char* kMasconFile = "mascon.dat";
 bool ReadMasconFile(const std::filesystem::path& dataDir, MasconCodes& codes, std::string* error);
 
 // Reads the PlayStation codes from the settings. The first missing value ends
-// the reading silently; it and the later ones keep what they held.
+// the reading silently; it and the later ones keep what they held. Values the
+// store lacks are then written with the codes in use (0 on a program's first
+// run), so that the player finds each of them to edit.
 void ReadPsCodes(SettingsStore& store, PsCodes& codes);
 
 }  // namespace kelvaron

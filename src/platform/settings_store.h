@@ -6,7 +6,7 @@
 
 namespace kelvaron {
 
-// Read-only per-user controller settings (integer values by name).
+// Per-user controller settings (integer values by name).
 class SettingsStore {
   public:
     virtual ~SettingsStore() = default;
@@ -14,6 +14,9 @@ class SettingsStore {
     virtual bool OpenKey() = 0;
     // Empty when the value is missing or not an integer.
     virtual std::optional<int32_t> ReadInt(std::string_view name) = 0;
+    // Whether the store holds a value of that name, integer or not.
+    virtual bool Contains(std::string_view name) = 0;
+    virtual void WriteInt(std::string_view name, int32_t value) = 0;
 };
 
 }  // namespace kelvaron

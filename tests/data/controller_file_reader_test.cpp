@@ -57,6 +57,11 @@ TEST(PsCodes, TheFirstMissingValueEndsTheReading) {
     EXPECT_EQ(codes[3], 7);
     EXPECT_EQ(codes[kPsBrake0], 0);  // present, but read only after the gap
     EXPECT_EQ(codes[kPsEmergency], 0);
+    // The gap is filled with the code in use; what the player wrote stays.
+    EXPECT_EQ(store.values.at("P3"), 7);
+    EXPECT_EQ(store.values.at("B1"), 0);
+    EXPECT_EQ(store.values.at("B0"), 20);
+    EXPECT_EQ(store.values.at("EB"), 99);
 
     store.keyExists = false;
     store.values["P0"] = 1;

@@ -5,10 +5,17 @@
 #include <cstring>
 
 #include "gui_test_app.h"
+#include "platform/headless/fake_video_reader.h"
+#include "platform/headless/scripted_joystick.h"
+#include "platform/headless/scripted_serial_port.h"
+#include "platform/headless/stderr_message_box.h"
+#include "platform/headless/virtual_mixer.h"
+#include "platform/qt/qt_picture_loader.h"
 #include "platform/qt/qt_serial_port.h"
 #include "platform/qt/qt_settings_store.h"
 #include "platform/sdl/sdl_joystick.h"
 #include "pseudo_terminal.h"
+#include "shell/run_window.h"
 #include "test_support.h"
 
 namespace kelvaron {
@@ -91,6 +98,26 @@ TEST(QtSettingsStoreTest, ReadsIntegersOfTheUsersControllerSettings) {
     EXPECT_EQ(store.ReadInt("B3"), -40);
     EXPECT_EQ(store.ReadInt("EB"), std::nullopt);  // not a number
     EXPECT_EQ(store.ReadInt("P5"), std::nullopt);  // missing
+
+    // A run's start-up writes every value the file lacks, so that the player
+    // finds them all to edit: P1 is missing, so the reading stopped after P0
+    // and the codes in use from P1 on are 0 (a program's first run). The
+    // player's B3 and EB stay as they were.
+    StderrMessageBox messages;
+    messages.echo = false;
+    VirtualMixer mixer;
+    FakeVideoReader video;
+    QtPictureLoader pictures;
+    ScriptedJoystick joystick;
+    ScriptedSerialPort serial;
+    RunWindow run(PlatformServices{mixer, video, pictures, joystick, serial, store, messages},
+                  test::FixtureDir() / "fixtures", "train_electric.dat", "line_basic.dat");
+    ASSERT_TRUE(run.FormCreate());
+    const std::string written = test::ReadFile(home / "Kelvaron" / "dgcontroller.conf");
+    for (const char* line :
+         {"P0=12\n", "P1=0\n", "P5=0\n", "B0=0\n", "B3=-40\n", "B8=0\n", "EB=abc\n"}) {
+        EXPECT_NE(written.find(line), std::string::npos) << line << " in\n" << written;
+    }
 }
 
 }  // namespace

@@ -19,6 +19,10 @@ class MemorySettingsStore : public SettingsStore {
         if (it == values.end()) return std::nullopt;
         return it->second;
     }
+    bool Contains(std::string_view name) override { return values.contains(name); }
+    void WriteInt(std::string_view name, int32_t value) override {
+        values.insert_or_assign(std::string(name), value);
+    }
 };
 
 }  // namespace kelvaron

@@ -215,6 +215,22 @@ bool InZone(const Row& r, const StationData& s) {
     return r.frame >= s.ZoneStart && r.frame <= s.ZoneEnd;
 }
 
+// Checks every stop's arrival against the timetable as the summary prints it
+// ("arrived 10:01:51 (-23.1 s)"): a timetable the drive keeps puts each one
+// within half a minute. Returns the number of stops.
+int ExpectPunctual(const std::string& summary) {
+    int stops = 0;
+    for (size_t at = summary.find("arrived "); at != std::string::npos;
+         at = summary.find("arrived ", at + 1)) {
+        const size_t open = summary.find('(', at);
+        if (open == std::string::npos) break;
+        const double seconds = std::stod(summary.substr(open + 1));
+        EXPECT_LE(std::abs(seconds), 30.0) << summary.substr(at, 32);
+        ++stops;
+    }
+    return stops;
+}
+
 TEST(DemoData, TheLocalScriptStopsInEveryZoneWithTheDoorsWorked) {
     const Loaded l = Load(kRuns[0]);
     std::string summary;
@@ -243,6 +259,7 @@ TEST(DemoData, TheLocalScriptStopsInEveryZoneWithTheDoorsWorked) {
     EXPECT_TRUE(InZone(rows.back(), l.line.Station.back()));
     EXPECT_EQ(rows.back().speed, 0);
     EXPECT_NE(summary.find("Stations:"), std::string::npos) << summary;
+    EXPECT_EQ(ExpectPunctual(summary), 4) << summary;
 }
 
 TEST(DemoData, TheExpressScriptRunsThroughThePassedStationsAndStopsAtItsOwn) {
@@ -272,6 +289,7 @@ TEST(DemoData, TheExpressScriptRunsThroughThePassedStationsAndStopsAtItsOwn) {
     EXPECT_EQ(passed, 2);
     for (const Row& r : rows) ASSERT_FALSE(r.emergency) << "at frame " << r.frame;
     EXPECT_NE(summary.find("Stations:"), std::string::npos) << summary;
+    EXPECT_EQ(ExpectPunctual(summary), 2) << summary;
 }
 
 // ---- the cab along the line -------------------------------------------------

@@ -223,9 +223,8 @@ bool WriteTrainFile(const std::filesystem::path& outDir, const std::string& file
 }
 
 bool WriteLineFile(const std::filesystem::path& outDir, const std::string& fileName,
-                   const Route& route, RunKind run, const Timetable& timetable,
-                   std::string& error) {
-    const bool local = run == RunKind::Local;
+                   const Route& route, const Timetable& timetable, std::string& error) {
+    const bool local = timetable.run == RunKind::Local;
     DataText t;
     t.Line(local ? "湾岸線 各駅停車 北浜→港町 路線データ" : "湾岸線 急行 北浜→港町 路線データ");
     t.Line("このファイルは生成プログラムが作ったものです。");
@@ -276,13 +275,10 @@ bool WriteLineFile(const std::filesystem::path& outDir, const std::string& fileN
     for (size_t i = 0; i < route.stations.size(); ++i) {
         const StationSite& s = route.stations[i];
         const StationTimes& st = timetable.stations[i];
-        const bool last = i + 1 == route.stations.size();
-        // At the terminus the train turns back after five minutes.
-        const int32_t departure = st.kind == 1 ? 0 : last ? st.arrival + 30 * 300 : st.departure;
-        const int32_t doorClose = st.kind == 1 ? 0 : last ? departure + 30 * 7 : st.doorClose;
+        const bool passed = st.kind == 1;
         t.Fields({s.name, N(st.kind), N(s.zoneStart), N(s.zoneEnd),
-                  N(st.kind == 1 ? 0 : (i % 2 == 0 ? kMelodyA : kMelodyB)), N(departure),
-                  N(doorClose)});
+                  N(passed ? 0 : (i % 2 == 0 ? kMelodyA : kMelodyB)), N(passed ? 0 : st.departure),
+                  N(passed ? 0 : st.doorClose)});
     }
     t.Line("#");
     t.Line("[StopSound]");

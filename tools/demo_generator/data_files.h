@@ -18,7 +18,7 @@ int DriveSoundCount(TrainKind kind);
 bool WriteTrainFile(const std::filesystem::path& outDir, const std::string& fileName,
                     const CabDesign& cab, std::string& error);
 bool WriteLineFile(const std::filesystem::path& outDir, const std::string& fileName,
-                   const Route& route, RunKind run, const Timetable& timetable, std::string& error);
+                   const Route& route, const Timetable& timetable, std::string& error);
 // mascon.dat, kelvaron.dat, operation.dat and readme.html.
 bool WriteSupportFiles(const std::filesystem::path& outDir, std::string& error);
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "data_files.h"
 #include "platform/headless/fake_video_reader.h"
 #include "platform/headless/memory_settings_store.h"
 #include "platform/headless/scripted_joystick.h"
@@ -43,7 +44,10 @@ struct Plan {
 class Driver : public SchedulerClient {
   public:
     Driver(RunWindow& window, VirtualMixer& mixer, const Route& route, const Plan& plan)
-        : window_(window), mixer_(mixer), route_(route), plan_(plan) {}
+        : window_(window), mixer_(mixer), route_(route), plan_(plan) {
+        driven_.stations.assign(route.stations.size(), 0);
+        driven_.timeChecks.assign(route.timeChecks.size(), 0);
+    }
 
     void OnTick(int64_t t) override {
         mixer_.SetTime(t);
@@ -73,6 +77,7 @@ class Driver : public SchedulerClient {
     }
 
     const std::string& Script() const { return script_; }
+    const DrivenTimes& Driven() const { return driven_; }
 
   private:
     enum class Phase { Dwell, Drive };
@@ -102,6 +107,7 @@ class Driver : public SchedulerClient {
                     std::to_string(S().Frame);
             return false;
         }
+        NotePassing();
         if (phase_ == Phase::Dwell) {
             Dwell(t);
         } else if (!DriveOn(t, error)) {
@@ -112,6 +118,24 @@ class Driver : public SchedulerClient {
         Habits(t);
         MoveHandles(t);
         return true;
+    }
+
+    // The clock at the first step past each passed station and timing point.
+    void NotePassing() {
+        const double here = Metres();
+        for (size_t i = 0; i < route_.stations.size(); ++i) {
+            const bool passed =
+                std::find(plan_.stops.begin(), plan_.stops.end(), i) == plan_.stops.end();
+            if (i > 0 && passed && driven_.stations[i] == 0 &&
+                here >= route_.stations[i].stopMetres) {
+                driven_.stations[i] = S().ClockTicks;
+            }
+        }
+        for (size_t k = 0; k < route_.timeChecks.size(); ++k) {
+            if (driven_.timeChecks[k] == 0 && here >= route_.timeChecks[k].metres) {
+                driven_.timeChecks[k] = S().ClockTicks;
+            }
+        }
     }
 
     // Standing at station `at_`: hold the brake, work the doors, leave.
@@ -194,6 +218,7 @@ class Driver : public SchedulerClient {
             char text[96];
             std::snprintf(text, sizeof text, "stopped %.1f m from the mark", -toStop);
             Comment(text);
+            driven_.stations[next_] = S().ClockTicks;
             at_ = next_;
             phase_ = Phase::Dwell;
             arrivedAt_ = t;
@@ -354,12 +379,14 @@ class Driver : public SchedulerClient {
     bool promptCalled_ = false;
     int64_t callAt_ = 0;
     int announced_ = 0;
+    DrivenTimes driven_;
     std::vector<double> horns_;
     std::vector<bool> hornDone_;
 };
 
-bool DriveRun(const std::filesystem::path& outDir, const Route& route, const Plan& plan,
-              std::string& error) {
+// One drive of a run on the line file as it stands; its script and times.
+bool DriveOnce(const std::filesystem::path& outDir, const Route& route, const Plan& plan,
+               std::string& script, DrivenTimes& driven, std::string& error) {
     VirtualMixer mixer(nullptr, false);
     FakeVideoReader video;
     video.frameCountWhenOpen = route.lastFrame;
@@ -379,13 +406,36 @@ bool DriveRun(const std::filesystem::path& outDir, const Route& route, const Pla
     for (const PointSite& c : route.crossingBoards) driver.HornAt(c.metres);
     if (!driver.Drive(error)) return false;
     window.FormCloseQuery();
+    script = driver.Script();
+    driven = driver.Driven();
+    return true;
+}
+
+bool DriveRun(const std::filesystem::path& outDir, const Route& route, const Plan& plan,
+              Timetable& timetable, std::string& error) {
+    std::string script;
+    bool settled = false;
+    // Each pass settles at least the next stop's departure.
+    for (size_t pass = 0; pass <= route.stations.size() && !settled; ++pass) {
+        DrivenTimes driven;
+        if (!WriteLineFile(outDir, plan.line, route, timetable, error) ||
+            !DriveOnce(outDir, route, plan, script, driven, error)) {
+            return false;
+        }
+        settled = !AdoptDrivenTimes(timetable, driven);
+    }
+    // The time checks and arrivals may have moved without moving a departure.
+    if (!settled || !WriteLineFile(outDir, plan.line, route, timetable, error)) {
+        if (error.empty()) error = std::string(plan.label) + ": the timetable does not settle";
+        return false;
+    }
 
     std::ofstream out(outDir / plan.script, std::ios::binary | std::ios::trunc);
     out << "# The " << plan.label << " run from the first station to the terminus, as the\n"
         << "# generator's driver drove it (milliseconds of virtual time, command):\n"
         << "#   kelvaron --headless --data DIR --train " << plan.train << " --line " << plan.line
         << " --script " << plan.script << "\n"
-        << driver.Script();
+        << script;
     if (!out) {
         error = plan.script;
         return false;
@@ -395,22 +445,23 @@ bool DriveRun(const std::filesystem::path& outDir, const Route& route, const Pla
 
 }  // namespace
 
-bool WriteDriveScripts(const std::filesystem::path& outDir, const Route& route,
-                       std::string& error) {
-    const Plan local{
+bool WriteDriveScripts(const std::filesystem::path& outDir, const Route& route, Timetable& local,
+                       Timetable& express, std::string& error) {
+    const Plan localPlan{
         "local", "train_1000.dat", "line_local.dat", "drive_local.txt", true, 65, 4, 3.5 / 3.6,
         8,       {1, 2, 3, 4}};
-    const Plan express{"express",
-                       "train_2000.dat",
-                       "line_exp.dat",
-                       "drive_express.txt",
-                       false,
-                       80,
-                       5,
-                       3.2 / 3.6,
-                       20,
-                       {2, 4}};
-    return DriveRun(outDir, route, local, error) && DriveRun(outDir, route, express, error);
+    const Plan expressPlan{"express",
+                           "train_2000.dat",
+                           "line_exp.dat",
+                           "drive_express.txt",
+                           false,
+                           80,
+                           5,
+                           3.2 / 3.6,
+                           20,
+                           {2, 4}};
+    return DriveRun(outDir, route, localPlan, local, error) &&
+           DriveRun(outDir, route, expressPlan, express, error);
 }
 
 }  // namespace kelvaron::demo

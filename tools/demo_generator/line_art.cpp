@@ -196,7 +196,7 @@ QImage StaffCard(const Route& route, const Timetable& t, const std::string& titl
         } else {
             if (i > 0)
                 DrawCentred(p, QRectF(60, y, 48, 22), shortTime(s.arrival), JapaneseFont(12), ink);
-            if (s.departure > 0) {
+            if (i + 1 < route.stations.size()) {
                 DrawCentred(p, QRectF(106, y, 52, 22), shortTime(s.departure),
                             JapaneseFont(12, true), ink);
             }
@@ -212,14 +212,27 @@ QImage StaffCard(const Route& route, const Timetable& t, const std::string& titl
     return image;
 }
 
+// Saves a picture as a BMP under its data-file name; false with the name in
+// `error` when it cannot be written.
+bool Save(const std::filesystem::path& outDir, const QImage& image, const std::string& name,
+          std::string& error) {
+    if (SaveBmp(image, DataFile(outDir, name))) return true;
+    error = name;
+    return false;
+}
+
 }  // namespace
+
+bool DrawTimetableCards(const std::filesystem::path& outDir, const Route& route,
+                        const Timetable& local, const Timetable& express, std::string& error) {
+    return Save(outDir, StaffCard(route, local, "各駅停車", "1000系 4両"), kStaffLocal, error) &&
+           Save(outDir, StaffCard(route, express, "急行", "キハ2000形 3両"), kStaffExpress, error);
+}
 
 bool DrawLinePictures(const std::filesystem::path& outDir, const Route& route,
                       const Timetable& local, const Timetable& express, std::string& error) {
     const auto save = [&](const QImage& image, const std::string& name) {
-        if (SaveBmp(image, DataFile(outDir, name))) return true;
-        error = name;
-        return false;
+        return Save(outDir, image, name, error);
     };
     const std::vector<std::string> signalFiles = SignalPictureFiles();
     const std::vector<QImage> signals = SignalPictures();
@@ -240,8 +253,7 @@ bool DrawLinePictures(const std::filesystem::path& outDir, const Route& route,
     const std::vector<std::string> slopes = SlopePictureFiles();
     return save(SlopeSign(true), slopes[0]) && save(SlopeSign(false), slopes[1]) &&
            save(StopMarker(), kStopMarker) &&
-           save(StaffCard(route, local, "各駅停車", "1000系 4両"), kStaffLocal) &&
-           save(StaffCard(route, express, "急行", "キハ2000形 3両"), kStaffExpress);
+           DrawTimetableCards(outDir, route, local, express, error);
 }
 
 }  // namespace kelvaron::demo

@@ -15,4 +15,8 @@ namespace kelvaron::demo {
 bool DrawLinePictures(const std::filesystem::path& outDir, const Route& route,
                       const Timetable& local, const Timetable& express, std::string& error);
 
+// The two timetable cards alone, drawn again once the drive has set the times.
+bool DrawTimetableCards(const std::filesystem::path& outDir, const Route& route,
+                        const Timetable& local, const Timetable& express, std::string& error);
+
 }  // namespace kelvaron::demo

@@ -110,14 +110,14 @@ int main(int argc, char** argv) {
     std::string error;
 
     const Route route = BuildRoute();
-    const Timetable local = MakeTimetable(route, RunKind::Local);
-    const Timetable express = MakeTimetable(route, RunKind::Express);
+    Timetable local = MakeTimetable(route, RunKind::Local);
+    Timetable express = MakeTimetable(route, RunKind::Express);
     const CabDesign electric = ElectricCab();
     const CabDesign diesel = DieselCab();
     if (!WriteTrainFile(out, "train_1000.dat", electric, error) ||
         !WriteTrainFile(out, "train_2000.dat", diesel, error) ||
-        !WriteLineFile(out, "line_local.dat", route, RunKind::Local, local, error) ||
-        !WriteLineFile(out, "line_exp.dat", route, RunKind::Express, express, error) ||
+        !WriteLineFile(out, "line_local.dat", route, local, error) ||
+        !WriteLineFile(out, "line_exp.dat", route, express, error) ||
         !WriteSupportFiles(out, error)) {
         return Fail("data files", error);
     }
@@ -169,8 +169,11 @@ int main(int argc, char** argv) {
     progress.Done("sounds and voices (" + std::to_string(spoken) + " spoken" +
                   (SpeechAvailable() ? "" : ", espeak-ng not installed: tones") + ")");
 
-    if (!WriteDriveScripts(out, route, error)) return Fail("drive scripts", error);
-    progress.Done("drive scripts (both runs driven to the terminus)");
+    if (!WriteDriveScripts(out, route, local, express, error) ||
+        !DrawTimetableCards(out, route, local, express, error)) {
+        return Fail("drive scripts", error);
+    }
+    progress.Done("drive scripts and the timetables they keep");
 
     if (!options.strip.empty()) {
         const std::vector<int32_t> samples = {

@@ -50,6 +50,14 @@ int32_t UpToFive(int32_t ticks) {
     return (ticks + step - 1) / step * step;
 }
 
+// A stop's departure and door-closing times after its arrival: the melody and
+// the doors take about 14 s; an operational stop has no passengers.
+void Depart(StationTimes& s, RunKind run) {
+    const bool local = run == RunKind::Local;
+    s.departure = UpToFive(s.arrival + Ticks(s.kind == 2 ? 15 : 20));
+    s.doorClose = s.departure + Ticks(local ? 7 : 5);
+}
+
 }  // namespace
 
 Timetable MakeTimetable(const Route& route, RunKind run) {
@@ -58,17 +66,13 @@ Timetable MakeTimetable(const Route& route, RunKind run) {
     const std::vector<int32_t> kinds =
         local ? std::vector<int32_t>{0, 0, 0, 2, 0} : std::vector<int32_t>{0, 1, 0, 1, 0};
     Timetable t;
+    t.run = run;
     t.startTime = (local ? 36000 : 36480) * kTicksPerSecond;  // 10:00:00, 10:08:00
     t.stations.resize(route.stations.size());
-    // Dwell at a stop: the melody and the doors take about 14 s.
-    const auto depart = [&](size_t i, int32_t earliest) {
-        StationTimes& s = t.stations[i];
-        s.departure = UpToFive(earliest);
-        s.doorClose = s.departure + Ticks(local ? 7 : 5);
-    };
     t.stations[0].kind = kinds[0];
     t.stations[0].arrival = t.startTime;
-    depart(0, t.startTime + Ticks(25));
+    t.stations[0].departure = UpToFive(t.startTime + Ticks(25));
+    t.stations[0].doorClose = t.stations[0].departure + Ticks(local ? 7 : 5);
     size_t from = 0;
     for (size_t i = 1; i < route.stations.size(); ++i) {
         t.stations[i].kind = kinds[i];
@@ -82,9 +86,8 @@ Timetable MakeTimetable(const Route& route, RunKind run) {
             t.stations[k].arrival = leave + Ticks(run * share);
         }
         t.stations[i].arrival = leave + Ticks(run);
-        if (i + 1 < route.stations.size()) {
-            depart(i, t.stations[i].arrival + Ticks(kinds[i] == 2 ? 15 : 20));
-        }
+        // At the terminus too: the train leaves for the siding.
+        Depart(t.stations[i], t.run);
         from = i;
     }
     for (const PointSite& p : route.timeChecks) {
@@ -97,6 +100,24 @@ Timetable MakeTimetable(const Route& route, RunKind run) {
             Ticks(TimeToCover(d, p.metres - route.stations[last].stopMetres) + d.margin / 2));
     }
     return t;
+}
+
+bool AdoptDrivenTimes(Timetable& timetable, const DrivenTimes& driven) {
+    bool moved = false;
+    // The first station is left at its planned time: the run starts there.
+    for (size_t i = 1; i < timetable.stations.size() && i < driven.stations.size(); ++i) {
+        StationTimes& s = timetable.stations[i];
+        if (driven.stations[i] == 0) continue;
+        s.arrival = driven.stations[i];
+        if (s.kind == 1) continue;
+        const int32_t departure = s.departure;
+        Depart(s, timetable.run);
+        moved |= s.departure != departure;
+    }
+    for (size_t k = 0; k < timetable.timeChecks.size() && k < driven.timeChecks.size(); ++k) {
+        if (driven.timeChecks[k] != 0) timetable.timeChecks[k] = driven.timeChecks[k];
+    }
+    return moved;
 }
 
 std::string ClockText(int32_t ticks) {

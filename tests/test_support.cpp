@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -42,6 +43,27 @@ std::filesystem::path MakeTempDir() {
     std::filesystem::create_directories(dir);
     Dirs().made.push_back(dir);
     return dir;
+}
+
+ProgramRun RunKelvaron(const std::string& args) {
+    auto dir = MakeTempDir();
+    std::string command = std::string("'") + KELVARON_BINARY + "' " + args + " >" +
+                          Quoted(dir / "out") + " 2>" + Quoted(dir / "err");
+    const int status = std::system(command.c_str());
+    ProgramRun run;
+    if (WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
+    run.out = ReadAll(dir / "out");
+    run.err = ReadAll(dir / "err");
+    return run;
+}
+
+std::string Quoted(const std::filesystem::path& path) {
+    return "'" + path.string() + "'";
+}
+
+std::string ReadAll(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 void WriteFile(const std::filesystem::path& path, std::string_view bytes) {

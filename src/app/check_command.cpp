@@ -6,6 +6,7 @@
 #include <ostream>
 #include <system_error>
 
+#include "app/headless_runner.h"
 #include "app/train_summary.h"
 #include "data/brake_step_check.h"
 #include "data/cab_image_lists.h"
@@ -34,6 +35,7 @@ struct CheckOptions {
     std::optional<std::string> train;
     std::optional<std::string> line;
     bool dump = false;
+    bool drive = false;
 };
 
 // The video is not needed for a run, so a video that cannot be opened is no
@@ -119,6 +121,8 @@ int RunCheckCommand(const std::vector<std::string>& args) {
             options.line = args[++i];
         } else if (option == "--dump") {
             options.dump = true;
+        } else if (option == "--drive") {
+            options.drive = true;
         } else {
             std::cerr << "kelvaron check: '" << option << "' is not understood here\n";
             return kUsageExitCode;
@@ -126,6 +130,10 @@ int RunCheckCommand(const std::vector<std::string>& args) {
     }
     if (!options.dataDir || (!options.train && !options.line)) {
         std::cerr << "kelvaron check: give --data and a file to check\n";
+        return kUsageExitCode;
+    }
+    if (options.drive && (!options.train || !options.line || options.dump)) {
+        std::cerr << "kelvaron check: --drive needs --train and --line (and no --dump)\n";
         return kUsageExitCode;
     }
     if (const std::string fault = CheckDataFolder(*options.dataDir); !fault.empty()) {
@@ -136,6 +144,9 @@ int RunCheckCommand(const std::vector<std::string>& args) {
         std::cerr << *fault << '\n';
         return 1;
     }
+    // The files are sound; the drive tells whether the line can be driven.
+    if (options.drive)
+        return DriveLineHeadless(*options.dataDir, *options.train, *options.line, std::cout);
     return 0;
 }
 

@@ -10,6 +10,7 @@
 
 #include "app/check_command.h"
 #include "app/video_on_demand.h"
+#include "drive/auto_driver.h"
 #include "platform/headless/memory_settings_store.h"
 #include "platform/headless/scripted_joystick.h"
 #include "platform/headless/scripted_serial_port.h"
@@ -33,6 +34,7 @@ struct RunnerOptions {
     std::string trainFile, lineFile;
     std::optional<std::filesystem::path> script, trace, soundLog;
     bool traceTicks = false;
+    bool autopilot = false;
     std::optional<int64_t> untilMs;
 };
 
@@ -48,6 +50,10 @@ std::optional<int> ParseOptions(const std::vector<std::string>& args, RunnerOpti
         const std::string& a = args[i];
         const bool hasValue = i + 1 < args.size();
         if (a == "--headless") continue;
+        if (a == "--autopilot") {
+            o.autopilot = true;
+            continue;
+        }
         if (!hasValue) return UsageError("'" + a + "' needs a value or is not understood");
         const std::string& v = args[++i];
         if (a == "--data") {
@@ -92,11 +98,9 @@ std::optional<int> ParseOptions(const std::vector<std::string>& args, RunnerOpti
     return std::nullopt;
 }
 
-}  // namespace
-
-int RunHeadless(const std::vector<std::string>& args) {
-    RunnerOptions options;
-    if (auto code = ParseOptions(args, options)) return *code;
+// The run the options ask for, its summary (and the driver's report) on
+// `out`. `findings` tells whether the driver had anything to report.
+int RunWithOptions(const RunnerOptions& options, std::ostream& out, bool* findings = nullptr) {
     if (const std::string fault = CheckDataFolder(options.dataDir); !fault.empty()) {
         std::cerr << fault << '\n';
         return 1;
@@ -148,12 +152,36 @@ int RunHeadless(const std::vector<std::string>& args) {
     }
 
     RunSummary summary;
+    std::unique_ptr<AutoDriver> driver;
+    if (options.autopilot) driver = std::make_unique<AutoDriver>(window.Context(), window.Input());
     PlayScript(script, options.untilMs, {window, mixer, joystick, serial},
-               {trace.get(), options.traceTicks, summary});
+               {trace.get(), options.traceTicks, summary}, driver.get());
 
-    summary.Print(std::cout);
+    summary.Print(out);
+    if (driver) driver->Report().Print(out);
+    if (findings) *findings = driver && !driver->Report().Empty();
     if (!window.FormCloseQuery()) return 1;
     return 0;
+}
+
+}  // namespace
+
+int RunHeadless(const std::vector<std::string>& args) {
+    RunnerOptions options;
+    if (auto code = ParseOptions(args, options)) return *code;
+    return RunWithOptions(options, std::cout);
+}
+
+int DriveLineHeadless(const std::filesystem::path& dataDir, const std::string& train,
+                      const std::string& line, std::ostream& out) {
+    RunnerOptions options;
+    options.dataDir = dataDir;
+    options.trainFile = train;
+    options.lineFile = line;
+    options.autopilot = true;
+    bool findings = false;
+    const int code = RunWithOptions(options, out, &findings);
+    return code != 0 || findings ? 1 : 0;
 }
 
 }  // namespace kelvaron

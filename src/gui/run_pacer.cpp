@@ -1,5 +1,7 @@
 #include "gui/run_pacer.h"
 
+#include <algorithm>
+
 namespace kelvaron {
 
 int64_t RunPacer::ToVirtual(int64_t wallMs) {
@@ -20,12 +22,29 @@ int64_t RunPacer::ToVirtual(int64_t wallMs) {
     return t;
 }
 
+std::optional<int64_t> RunPacer::NextTimed() const {
+    if (!timed_.next) return std::nullopt;
+    return timed_.next(std::max(lastTimed_ + 1, scheduler_.Now()));
+}
+
+void RunPacer::RunTimedUntil(int64_t t) {
+    for (auto next = NextTimed(); next && *next <= t; next = NextTimed()) {
+        scheduler_.AdvanceBefore(*next, client_);
+        lastTimed_ = *next;
+        timed_.act(*next);
+    }
+}
+
 void RunPacer::Advance(int64_t wallMs) {
-    scheduler_.AdvanceTo(ToVirtual(wallMs), client_);
+    const int64_t t = ToVirtual(wallMs);
+    RunTimedUntil(t);
+    scheduler_.AdvanceTo(t, client_);
 }
 
 void RunPacer::BeforeInput(int64_t wallMs) {
-    scheduler_.AdvanceBefore(ToVirtual(wallMs), client_);
+    const int64_t t = ToVirtual(wallMs);
+    RunTimedUntil(t - 1);
+    scheduler_.AdvanceBefore(t, client_);
 }
 
 void RunPacer::Start(int64_t wallMs) {
@@ -41,7 +60,8 @@ void RunPacer::Pause(int64_t wallMs) {
 }
 
 std::optional<int64_t> RunPacer::NextDueWall() const {
-    const auto due = scheduler_.NextDue();
+    auto due = scheduler_.NextDue();
+    if (const auto timed = NextTimed(); timed && (!due || *timed < *due)) due = timed;
     if (!due) return std::nullopt;
     return *due + offset_;
 }

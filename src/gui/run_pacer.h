@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "sim/scheduler.h"
@@ -16,6 +17,15 @@ class RunPacer {
     static constexpr int64_t kMaxCatchUpMs = 1000;
 
     explicit RunPacer(SchedulerClient& client) : client_(client) {}
+
+    // Input that comes at moments of its own in virtual time (the automatic
+    // driver): `next` names its first moment after a time, `act` acts then.
+    // It runs between the timers as the player's keys do.
+    struct TimedInput {
+        std::function<std::optional<int64_t>(int64_t after)> next;
+        std::function<void(int64_t t)> act;
+    };
+    void SetTimedInput(TimedInput input) { timed_ = std::move(input); }
 
     // Runs every tick and refresh due by this wall time.
     void Advance(int64_t wallMs);
@@ -37,14 +47,20 @@ class RunPacer {
 
     // Virtual time reached so far.
     int64_t Now() const { return scheduler_.Now(); }
+    const Scheduler& Timers() const { return scheduler_; }
 
   private:
     int64_t ToVirtual(int64_t wallMs);
+    std::optional<int64_t> NextTimed() const;
+    // Runs the timed input due up to t, each after the timers due before it.
+    void RunTimedUntil(int64_t t);
 
     SchedulerClient& client_;
     Scheduler scheduler_;
     int64_t offset_ = 0;  // wall minus virtual time
     bool synced_ = false;
+    TimedInput timed_;
+    int64_t lastTimed_ = -1;
 };
 
 }  // namespace kelvaron

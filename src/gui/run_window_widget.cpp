@@ -72,6 +72,17 @@ RunWindowWidget::RunWindowWidget(GuiServices services, KeyRoute& keys,
         });
     };
     view_->onBack = [this] { close(); };
+    // The automatic driver acts halfway between refreshes while it has the train.
+    pacer_.SetTimedInput({[this](int64_t after) -> std::optional<int64_t> {
+                              AutoDriver* driver = run_.Autopilot();
+                              const auto refresh = pacer_.Timers().NextRefresh();
+                              if (!driver || driver->Finished() || !refresh) return std::nullopt;
+                              return AutoDriver::ActTime(after, *refresh);
+                          },
+                          [this](int64_t t) {
+                              if (AutoDriver* driver = run_.Autopilot())
+                                  driver->Act(t, pacer_.Timers());
+                          }});
 }
 
 RunWindowWidget::~RunWindowWidget() {
@@ -238,6 +249,8 @@ void RunWindowWidget::MenuCommand(const std::string& name) {
         Input([this] { run_.Menu().ToggleDebug(run_.Line().LineName); });
     } else if (name == "PadWindow1") {
         ShowControllerWindow();
+    } else if (name == "auto1") {
+        Input([this] { run_.auto1Click(); });
     } else if (name == "TS1") {
         EditSerialSettings();
     } else if (name == "TS2") {

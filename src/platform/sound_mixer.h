@@ -7,6 +7,8 @@
 
 namespace kelvaron {
 
+class VirtualMixer;
+
 // Handle of a loaded sound. A sound that could not be loaded still has a
 // handle: it plays silence and is never "playing".
 using SoundId = int32_t;
@@ -47,6 +49,15 @@ class SoundMixer {
 
     // Re-creates the device and its channels (after a run closes); false on failure.
     virtual bool Reinitialise() = 0;
+
+    // The run's virtual time in milliseconds. A mixer that answers IsPlaying
+    // from virtual time follows it, so that a run gives the same answers on
+    // every front end; a device mixer has no use for it.
+    virtual void SetTime(int64_t /*ms*/) {}
+
+    // The virtual-time model of playback behind this mixer, when it keeps one:
+    // what a silent copy of the run must copy to hear what the run hears.
+    virtual const VirtualMixer* Timing() const { return nullptr; }
 };
 
 // Stop, then play from the start.

@@ -70,11 +70,11 @@ void CountRefresh(RunContext& run, Extras&) {
 }
 
 constexpr RefreshStep kSteps[] = {
-    {"RefreshCount", CountRefresh},                                           // 1
-    {"UpdateNeedles", Plain<UpdateNeedles>},                                  // 2
-    {"MotionUpdate", RunMotionUpdate},                                        // 3
-    {"BrakeSqueal", Plain<BrakeSqueal>},                                      // 4
-    {"DoorClosingAndDepartureSignal", Plain<DoorClosingAndDepartureSignal>},  // 5
+    {"RefreshCount", CountRefresh, true},                                           // 1
+    {"UpdateNeedles", Plain<UpdateNeedles>},                                        // 2
+    {"MotionUpdate", RunMotionUpdate, true},                                        // 3
+    {"BrakeSqueal", Plain<BrakeSqueal>},                                            // 4
+    {"DoorClosingAndDepartureSignal", Plain<DoorClosingAndDepartureSignal>, true},  // 5
     {"UpdatePanelLamps", Plain<UpdatePanelLamps>},
     {"SlideTimetableCard", Plain<SlideTimetableCard>},  // 6
     {"SpeedLimitBlinking", Plain<SpeedLimitBlinking>},  // 7
@@ -84,25 +84,25 @@ constexpr RefreshStep kSteps[] = {
     {"TrackSounds", Plain<TrackSounds>},                // 11
     {"Announcements", Plain<Announcements>},
     {"PassingSources", Plain<PassingSources>},
-    {"GradientSampling", Plain<GradientSampling>},  // 12
-    {"GradientSections", Plain<GradientSections>},
-    {"UpdateBlockAspects", Plain<UpdateBlockAspects>},  // 13
-    {"ApplyFixedAspects", Plain<ApplyFixedAspects>},
+    {"GradientSampling", Plain<GradientSampling>, true},  // 12
+    {"GradientSections", Plain<GradientSections>, true},
+    {"UpdateBlockAspects", Plain<UpdateBlockAspects>, true},  // 13
+    {"ApplyFixedAspects", Plain<ApplyFixedAspects>, true},
     {"Tunnels", Plain<Tunnels>},
-    {"ProcessSignals", Plain<ProcessSignals>},
-    {"SuperviseCabSignal", Plain<SuperviseCabSignal>},
-    {"RunAtsWarning", Plain<RunAtsWarning>},
-    {"RunAtsPattern", Plain<RunAtsPattern>},
+    {"ProcessSignals", Plain<ProcessSignals>, true},
+    {"SuperviseCabSignal", Plain<SuperviseCabSignal>, true},
+    {"RunAtsWarning", Plain<RunAtsWarning>, true},
+    {"RunAtsPattern", Plain<RunAtsPattern>, true},
     {"SpeedLimits", Plain<SpeedLimits>},  // 14
-    {"CheckSpeedPoints", Plain<CheckSpeedPoints>},
-    {"Stations", Plain<Stations>},  // 15
-    {"RunVigilanceDevice", Plain<RunVigilanceDevice>},
+    {"CheckSpeedPoints", Plain<CheckSpeedPoints>, true},
+    {"Stations", Plain<Stations>, true},  // 15
+    {"RunVigilanceDevice", Plain<RunVigilanceDevice>, true},
     {"StopAlert", Plain<StopAlert>},
     {"SignsAndTimeChecks", Plain<SignsAndTimeChecks>},  // 16
     {"RollingNoise", Plain<RollingNoise>},              // 17
     {"MotorSounds", Plain<MotorSounds>},
-    {"DieselEngineSound", Plain<DieselEngineSound>},
-    {"UpdateGearLamp", Plain<UpdateGearLamp>},  // 18
+    {"DieselEngineSound", Plain<DieselEngineSound>, true},
+    {"UpdateGearLamp", Plain<UpdateGearLamp>, true},  // 18
     {"StopLineMarker", Plain<StopLineMarker>},
     {"WindowCaption", WindowCaption},               // 19
     {"ValueWindow", ValueWindow},                   // 20
@@ -126,6 +126,17 @@ void Timer1Timer(RunContext& run, RefreshExtras& extras) {
         if (extras.reportFault) extras.reportFault(e.what());
     } catch (...) {
         if (extras.reportFault) extras.reportFault("unknown failure");
+    }
+}
+
+void TrainMotionRefresh(RunContext& run) {
+    RefreshExtras none;
+    try {
+        for (const RefreshStep& step : kSteps) {
+            if (step.movesTrain) step.run(run, none);
+        }
+    } catch (...) {
+        // As in the whole refresh: a failed step ends this refresh only.
     }
 }
 

@@ -26,6 +26,9 @@ struct RefreshExtras {
 struct RefreshStep {
     const char* name;
     void (*run)(RunContext& run, RefreshExtras& extras);
+    // The step decides how the train moves or when the protection brakes it
+    // (rather than what the driver sees and hears).
+    bool movesTrain = false;
 };
 
 // The refresh's steps in their fixed order.
@@ -35,5 +38,10 @@ std::span<const RefreshStep> RefreshSteps();
 // with the run state, in a fixed order. A step that fails ends that refresh
 // (reported through the extras); the next refresh starts from its first step.
 void Timer1Timer(RunContext& run, RefreshExtras& extras);
+
+// The refresh as far as it moves the train: the steps marked movesTrain, in
+// their order. A copy of the run looking ahead runs this instead of the whole
+// refresh: the speed, position, brakes and protection come out the same.
+void TrainMotionRefresh(RunContext& run);
 
 }  // namespace kelvaron

@@ -46,6 +46,7 @@ MenuModel::MenuModel() {
                         Item("COM41", "ゲームコントローラ(&G)"),
                         Item("debug1", "デバッグオプション(&D)"),
                         Item("PadWindow1", "コントローラの設定(&K)..."),
+                        Item("auto1", "自動運転"),
                         Item("N1", "-"),
                         Item("TS1", "TSマスコン(設定）"),
                         Item("TS2", "TSマスコン（接続）")};

@@ -109,6 +109,7 @@ bool RunWindow::FormCloseQuery() {
     state_.PatternPrevious = 0;
     state_.ForcedEB = false;
     state_.SpeedCheckEB = false;
+    autopilot_.reset();
     if (!built_) return true;
     KeepProgramSettings();
     ReleaseSounds(sounds_, services_.mixer);
@@ -190,6 +191,16 @@ void RunWindow::KeepProgramSettings() {
     p.AutoRun = state_.AutoRun;
     p.ValueWindowShown = state_.ValueWindowShown;
     p.ControllerKind = state_.ControllerKind;
+}
+
+void RunWindow::auto1Click() {
+    MenuItem* item = menu_.Find("auto1");
+    if (autopilot_ || !built_) {
+        autopilot_.reset();
+    } else {
+        autopilot_ = std::make_unique<AutoDriver>(context_, *input_);
+    }
+    if (item) item->checked = autopilot_ != nullptr;
 }
 
 void RunWindow::ChooseController(int kind) {

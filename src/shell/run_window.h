@@ -17,6 +17,7 @@
 #include "data/panel_model.h"
 #include "data/sound_tables.h"
 #include "data/train_config.h"
+#include "drive/auto_driver.h"
 #include "input/input_dispatcher.h"
 #include "input/pad_profiles.h"
 #include "platform/game_controller.h"
@@ -105,6 +106,12 @@ class RunWindow {
     void SerialWaitOver(int64_t nowMs);
     void ChooseController(int kind);
 
+    // The Controller menu's "自動運転": hands the train to the automatic
+    // driver, or takes it back. The front end lets the driver act at its
+    // moments while it has the train.
+    void auto1Click();
+    AutoDriver* Autopilot() { return autopilot_.get(); }
+
     RunContext& Context() { return context_; }
     RunState& State() { return state_; }
     const TrainConfig& Train() const { return train_; }
@@ -147,6 +154,7 @@ class RunWindow {
     std::optional<FrameTarget> frameTarget_;
     RunContext context_;
     std::unique_ptr<InputDispatcher> input_;
+    std::unique_ptr<AutoDriver> autopilot_;
 
     bool running_ = false;
     bool built_ = false;

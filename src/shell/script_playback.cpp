@@ -1,62 +1,33 @@
 #include "shell/script_playback.h"
 
+#include <algorithm>
 #include <string>
 #include <type_traits>
 #include <variant>
 
-#include "sim/scheduler.h"
-
 namespace kelvaron {
 
-namespace {
+void WindowTimers::OnTick(int64_t tMs) {
+    mixer_.SetTime(tMs);
+    window_.MMTimer1Timer();
+    if (afterTick) afterTick(tMs);
+}
 
-// Feeds the scheduler's events to the run window and records the trace.
-class RunnerClient : public SchedulerClient {
-  public:
-    RunnerClient(RunWindow& window, VirtualMixer& mixer, TraceWriter* trace, bool traceTicks,
-                 RunSummary& summary)
-        : window_(window),
-          mixer_(mixer),
-          trace_(trace),
-          traceTicks_(traceTicks),
-          summary_(summary) {}
+void WindowTimers::OnRefresh(int64_t tMs) {
+    mixer_.SetTime(tMs);
+    window_.Timer1Timer();
+    if (afterRefresh) afterRefresh(tMs);
+}
 
-    void OnTick(int64_t t) override {
-        mixer_.SetTime(t);
-        window_.MMTimer1Timer();
-        if (trace_ && traceTicks_) trace_->WriteRow(t, "tick", window_.State(), StationCount());
-    }
-    void OnRefresh(int64_t t) override {
-        mixer_.SetTime(t);
-        window_.Timer1Timer();
-        summary_.Observe(window_.State(), window_.Line());
-        if (trace_) trace_->WriteRow(t, "refresh", window_.State(), StationCount());
-    }
-
-  private:
-    int StationCount() const { return static_cast<int>(window_.Line().Station.size()); }
-
-    RunWindow& window_;
-    VirtualMixer& mixer_;
-    TraceWriter* trace_;
-    bool traceTicks_;
-    RunSummary& summary_;
-};
-
-// Applies one script event; false when it closes the run.
-bool Apply(const ScriptEvent& event, RunWindow& window, Scheduler& scheduler,
-           ScriptedJoystick& joystick, ScriptedSerialPort& serial) {
-    const int64_t t = event.timeMs;
+ScriptEffect ApplyScriptEvent(const ScriptAction& action, RunWindow& window,
+                              ScriptedJoystick& joystick, ScriptedSerialPort& serial) {
     InputDispatcher& input = window.Input();
     return std::visit(
-        [&](const auto& a) -> bool {
+        [&](const auto& a) -> ScriptEffect {
             using A = std::decay_t<decltype(a)>;
             if constexpr (std::is_same_v<A, ScriptStart>) {
                 window.start1Click();
-                if (window.Running())
-                    scheduler.Start(t);
-                else
-                    scheduler.Pause(t);
+                return window.Running() ? ScriptEffect::TimersStarted : ScriptEffect::TimersPaused;
             } else if constexpr (std::is_same_v<A, ScriptChar>) {
                 input.TypedChar(a.character);
             } else if constexpr (std::is_same_v<A, ScriptKey>) {
@@ -75,61 +46,97 @@ bool Apply(const ScriptEvent& event, RunWindow& window, Scheduler& scheduler,
             } else if constexpr (std::is_same_v<A, ScriptSerial>) {
                 serial.Receive(a.text);
             } else if constexpr (std::is_same_v<A, ScriptClose>) {
-                return false;
+                return ScriptEffect::Close;
             }
-            return true;
+            return ScriptEffect::None;
         },
-        event.action);
+        action);
 }
 
-}  // namespace
+void VirtualTimePlayer::SerialWaitsBefore(int64_t limitMs) {
+    InputDispatcher& input = run_.window.Input();
+    for (auto due = input.SerialDeadline(); due && *due < limitMs; due = input.SerialDeadline()) {
+        timers_.AdvanceBefore(*due, client_);
+        run_.mixer.SetTime(*due);
+        run_.window.SerialWaitOver(*due);
+    }
+}
 
-void PlayScript(const RunScript& script, std::optional<int64_t> untilMs, ScriptedRun run,
-                RunRecording recording) {
-    Scheduler scheduler;
-    RunnerClient client(run.window, run.mixer, recording.trace, recording.traceTicks,
-                        recording.summary);
-    int64_t nowMs = 0;  // the time of the script event being applied
-    run.serial.onReceived = [&](int count) { run.window.RxChar(count, nowMs); };
+void VirtualTimePlayer::Play(const RunScript& script, AutoDriver* driver,
+                             std::optional<int64_t> untilMs) {
+    int64_t nowMs = 0;  // the time of the input being applied
+    run_.serial.onReceived = [&](int count) { run_.window.RxChar(count, nowMs); };
 
-    // The start of a serial code stops waiting for its rest at its own time,
-    // an input among the timers like any other.
-    const auto serialWaitsBefore = [&](int64_t limitMs) {
-        for (auto due = run.window.Input().SerialDeadline(); due && *due < limitMs;
-             due = run.window.Input().SerialDeadline()) {
-            scheduler.AdvanceBefore(*due, client);
-            run.mixer.SetTime(*due);
-            run.window.SerialWaitOver(*due);
-        }
-    };
-
-    // Input comes first at equal times: every event of one millisecond is
-    // applied before that millisecond's tick and refresh, and a close among
-    // them ends the run before those timers.
+    size_t next = 0;
     int64_t end = 0;
+    int64_t lastAct = -1;
     bool closed = false;
-    const auto& events = script.events;
-    for (size_t i = 0; i < events.size() && !closed;) {
-        const int64_t t = events[i].timeMs;
-        if (untilMs && t > *untilMs) break;
-        serialWaitsBefore(t);
-        scheduler.AdvanceBefore(t, client);
-        run.mixer.SetTime(t);
-        nowMs = t;
-        end = t;
-        for (; i < events.size() && events[i].timeMs == t; ++i) {
-            if (!Apply(events[i], run.window, scheduler, run.joystick, run.serial)) {
-                closed = true;
-                break;
+    while (!closed) {
+        std::optional<int64_t> t;
+        if (next < script.events.size()) t = script.events[next].timeMs;
+        std::optional<int64_t> act;
+        if (driver && !driver->Finished() && timers_.NextRefresh()) {
+            act = AutoDriver::ActTime(std::max(lastAct + 1, timers_.Now()), *timers_.NextRefresh());
+            if (*act > kDriverGiveUpMs) act.reset();
+        }
+        if (act && (!t || *act < *t)) t = act;
+        if (!t || (untilMs && *t > *untilMs)) break;
+        SerialWaitsBefore(*t);
+        timers_.AdvanceBefore(*t, client_);
+        run_.mixer.SetTime(*t);
+        nowMs = *t;
+        end = *t;
+        while (!closed && next < script.events.size() && script.events[next].timeMs == *t) {
+            switch (ApplyScriptEvent(script.events[next++].action, run_.window, run_.joystick,
+                                     run_.serial)) {
+                case ScriptEffect::TimersStarted:
+                    timers_.Start(*t);
+                    break;
+                case ScriptEffect::TimersPaused:
+                    timers_.Pause(*t);
+                    break;
+                case ScriptEffect::Close:
+                    closed = true;
+                    break;
+                case ScriptEffect::None:
+                    break;
             }
         }
-        if (!closed) scheduler.AdvanceTo(t, client);
+        if (closed) break;
+        if (act && *act == *t) {
+            driver->Act(*t, timers_);
+            lastAct = *t;
+        }
+        timers_.AdvanceTo(*t, client_);
     }
     if (!closed) {
         if (untilMs) end = *untilMs;
-        serialWaitsBefore(end + 1);
-        scheduler.AdvanceTo(end, client);
+        SerialWaitsBefore(end + 1);
+        timers_.AdvanceTo(end, client_);
     }
+    run_.serial.onReceived = nullptr;
+}
+
+void PlayScript(const RunScript& script, std::optional<int64_t> untilMs, ScriptedRun run,
+                RunRecording recording, AutoDriver* driver) {
+    Scheduler timers;
+    WindowTimers client(run.window, run.mixer);
+    const int stations = static_cast<int>(run.window.Line().Station.size());
+    if (recording.trace && recording.traceTicks) {
+        client.afterTick = [&](int64_t t) {
+            recording.trace->WriteRow(t, "tick", run.window.State(), stations);
+        };
+    }
+    client.afterRefresh = [&](int64_t t) {
+        recording.summary.Observe(run.window.State(), run.window.Line());
+        if (recording.trace) recording.trace->WriteRow(t, "refresh", run.window.State(), stations);
+    };
+    // The driver takes a standing train: the run starts with it.
+    if (driver) {
+        run.window.start1Click();
+        timers.Start(0);
+    }
+    VirtualTimePlayer(run, timers, client).Play(script, driver, untilMs);
 }
 
 }  // namespace kelvaron

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
+#include "drive/auto_driver.h"
 #include "platform/headless/scripted_joystick.h"
 #include "platform/headless/scripted_serial_port.h"
 #include "platform/headless/virtual_mixer.h"
@@ -10,8 +12,36 @@
 #include "shell/run_summary.h"
 #include "shell/run_window.h"
 #include "shell/trace_writer.h"
+#include "sim/scheduler.h"
 
 namespace kelvaron {
+
+// Delivers the timers to a run window in virtual time, the mixer's clock
+// following them; the hooks see the run after each event.
+class WindowTimers : public SchedulerClient {
+  public:
+    WindowTimers(RunWindow& window, SoundMixer& mixer) : window_(window), mixer_(mixer) {}
+
+    std::function<void(int64_t tMs)> afterTick;
+    std::function<void(int64_t tMs)> afterRefresh;
+
+    void OnTick(int64_t tMs) override;
+    void OnRefresh(int64_t tMs) override;
+
+  private:
+    RunWindow& window_;
+    SoundMixer& mixer_;
+};
+
+// What a script event asks of the timers or the run once applied.
+enum class ScriptEffect { None, TimersStarted, TimersPaused, Close };
+
+// Applies one script event to a run: keys and wheel through its input
+// dispatcher, menu commands through the window, joystick and serial input
+// into the devices the run reads. The Start command is given to the window;
+// starting or pausing the timers is left to the caller, which keeps them.
+ScriptEffect ApplyScriptEvent(const ScriptAction& action, RunWindow& window,
+                              ScriptedJoystick& joystick, ScriptedSerialPort& serial);
 
 // What a script plays on: a started-up run and the headless devices it was
 // built with.
@@ -22,6 +52,33 @@ struct ScriptedRun {
     ScriptedSerialPort& serial;
 };
 
+// A run played as fast as the machine allows: the script's events, the
+// serial line's waits and the automatic driver's moments in virtual time. At
+// each moment every script event of that millisecond comes first, then the
+// driver, then the timers due. The run ends at a close (before the timers of
+// its moment), at `untilMs`, when the driver is done, or after the last
+// event.
+class VirtualTimePlayer {
+  public:
+    VirtualTimePlayer(ScriptedRun run, Scheduler& timers, SchedulerClient& client)
+        : run_(run), timers_(timers), client_(client) {}
+
+    // A driver left to itself ends here at the latest: one held at a signal
+    // that never clears must not keep the run going for ever.
+    static constexpr int64_t kDriverGiveUpMs = 6LL * 3600 * 1000;
+
+    void Play(const RunScript& script, AutoDriver* driver, std::optional<int64_t> untilMs);
+
+  private:
+    // The start of a serial code stops waiting for its rest at its own time,
+    // an input among the timers like any other.
+    void SerialWaitsBefore(int64_t limitMs);
+
+    ScriptedRun run_;
+    Scheduler& timers_;
+    SchedulerClient& client_;
+};
+
 // Where the run is recorded: the trace (none when null), one row per refresh
 // and also per tick with `traceTicks`, and the summary.
 struct RunRecording {
@@ -30,10 +87,9 @@ struct RunRecording {
     RunSummary& summary;
 };
 
-// Plays the script's events in virtual time as fast as the machine allows,
-// with the timers of the Start command between them. The run ends at a
-// `close`, at `untilMs`, or at the script's last event.
+// Plays the script (and the driver, when given) on a run whose timers have
+// not started, recording it as asked.
 void PlayScript(const RunScript& script, std::optional<int64_t> untilMs, ScriptedRun run,
-                RunRecording recording);
+                RunRecording recording, AutoDriver* driver = nullptr);
 
 }  // namespace kelvaron

@@ -40,6 +40,10 @@ class Scheduler {
 
     // Time of the next tick or refresh; empty while stopped.
     std::optional<int64_t> NextDue() const;
+    // Time of the next refresh; empty while stopped.
+    std::optional<int64_t> NextRefresh() const {
+        return running_ ? std::optional<int64_t>(nextRefresh_) : std::nullopt;
+    }
 
     // Runs, in time order, every tick and refresh due at or before t.
     void AdvanceTo(int64_t tMs, SchedulerClient& client);

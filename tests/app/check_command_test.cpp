@@ -12,34 +12,9 @@
 namespace kelvaron {
 namespace {
 
-struct Outcome {
-    int exitCode = -1;
-    std::string out, err;
-};
-
-std::string ReadAll(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// Runs the built program with `args` and collects what it printed.
-Outcome RunKelvaron(const std::string& args) {
-    auto dir = test::MakeTempDir();
-    std::string command = std::string("'") + KELVARON_BINARY + "' " + args + " >'" +
-                          (dir / "out").string() + "' 2>'" + (dir / "err").string() + "'";
-    int status = std::system(command.c_str());
-    Outcome o;
-    if (WIFEXITED(status)) o.exitCode = WEXITSTATUS(status);
-    o.out = ReadAll(dir / "out");
-    o.err = ReadAll(dir / "err");
-    return o;
-}
-
-std::string Quoted(const std::filesystem::path& path) {
-    return "'" + path.string() + "'";
-}
+using Outcome = test::ProgramRun;
+using test::Quoted;
+using test::RunKelvaron;
 
 // A data folder of the sample files, which a test may then change.
 std::filesystem::path SampleFolder() {

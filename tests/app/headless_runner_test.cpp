@@ -16,6 +16,7 @@
 
 #include "platform/ffmpeg/video_writer.h"
 #include "test_support.h"
+#include "trace_table.h"
 
 namespace kelvaron {
 namespace {
@@ -25,89 +26,10 @@ namespace fs = std::filesystem;
 constexpr int64_t kStartClock = 1080000;       // the line's [StartTime], 10:00:00
 constexpr int64_t kLastStopPosition = 236747;  // 港北, 1/100 m (worked out in the first test)
 
-std::string ReadAll(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::vector<std::string> Split(const std::string& text, char separator) {
-    std::vector<std::string> parts;
-    std::string part;
-    std::istringstream in(text);
-    while (std::getline(in, part, separator)) parts.push_back(part);
-    return parts;
-}
-
-// The CSV trace, one row per event, columns looked up by their header names.
-class Trace {
-  public:
-    explicit Trace(const std::string& csv) {
-        std::vector<std::string> lines = Split(csv, '\n');
-        if (lines.empty()) return;
-        header = lines[0];
-        std::vector<std::string> names = Split(header, ',');
-        for (size_t i = 0; i < names.size(); ++i) column_[names[i]] = i;
-        for (size_t i = 1; i < lines.size(); ++i) {
-            std::vector<std::string> cells = Split(lines[i], ',');
-            cells.resize(names.size());  // a short row reads as empty cells, not out of range
-            rows.push_back(std::move(cells));
-        }
-    }
-
-    std::string Text(size_t row, const std::string& name) const {
-        return rows.at(row).at(column_.at(name));
-    }
-    int64_t Int(size_t row, const std::string& name) const { return std::stoll(Text(row, name)); }
-
-    // Rows of one event kind ("refresh" or "tick"), in order.
-    std::vector<size_t> Of(const std::string& event) const {
-        std::vector<size_t> found;
-        for (size_t i = 0; i < rows.size(); ++i) {
-            if (Text(i, "event") == event) found.push_back(i);
-        }
-        return found;
-    }
-
-    // The refresh row written at `tMs`; fails the test when there is none.
-    size_t RefreshAt(int64_t tMs) const {
-        for (size_t i : Of("refresh")) {
-            if (Int(i, "t_ms") == tMs) return i;
-        }
-        ADD_FAILURE() << "no refresh row at " << tMs << " ms";
-        return 0;
-    }
-
-    // The first refresh row for which `pred` holds.
-    std::optional<size_t> FirstRefresh(const std::function<bool(size_t)>& pred) const {
-        for (size_t i : Of("refresh")) {
-            if (pred(i)) return i;
-        }
-        return std::nullopt;
-    }
-
-    // The values one column takes over the refresh rows, repeats removed.
-    std::vector<int64_t> Changes(const std::string& name) const {
-        std::vector<int64_t> values;
-        for (size_t i : Of("refresh")) {
-            int64_t v = Int(i, name);
-            if (values.empty() || values.back() != v) values.push_back(v);
-        }
-        return values;
-    }
-
-    std::string header;
-    std::vector<std::vector<std::string>> rows;
-
-  private:
-    std::map<std::string, size_t> column_;
-};
-
 struct Outcome {
     int exitCode = -1;
     std::string out, err;
-    Trace trace{""};
+    test::Trace trace{""};
     std::string soundLog;
 };
 
@@ -144,15 +66,15 @@ class HeadlessRun : public ::testing::Test {
         int status = std::system(command.c_str());
         Outcome o;
         if (WIFEXITED(status)) o.exitCode = WEXITSTATUS(status);
-        o.out = ReadAll(dir_ / "out");
-        o.err = ReadAll(dir_ / "err");
-        o.trace = Trace(ReadAll(dir_ / "trace.csv"));
-        o.soundLog = ReadAll(dir_ / "sound.log");
+        o.out = test::ReadAll(dir_ / "out");
+        o.err = test::ReadAll(dir_ / "err");
+        o.trace = test::Trace(test::ReadAll(dir_ / "trace.csv"));
+        o.soundLog = test::ReadAll(dir_ / "sound.log");
         return o;
     }
 
     Outcome RunFixtureScript(const std::string& name, const std::string& options = "") {
-        return Run(ReadAll(test::FixtureDir() / "fixtures" / name), options);
+        return Run(test::ReadAll(test::FixtureDir() / "fixtures" / name), options);
     }
 
     std::string SoundLogOption() const {
@@ -162,7 +84,7 @@ class HeadlessRun : public ::testing::Test {
     fs::path dir_, data_;
 };
 
-bool Standing(const Trace& t, size_t row) {
+bool Standing(const test::Trace& t, size_t row) {
     // The speed rounds to 0 km/h: 0.5 km/h (5000 stored) does, ties going to even.
     int64_t speed = t.Int(row, "Speed");
     return speed >= -5000 && speed <= 5000;
@@ -171,7 +93,7 @@ bool Standing(const Trace& t, size_t row) {
 TEST_F(HeadlessRun, LeavesTheStationAndBrakesToAStop) {
     Outcome o = RunFixtureScript("e2e_drive_and_stop.txt", "--trace-every tick");
     ASSERT_EQ(o.exitCode, 0) << o.err;
-    const Trace& t = o.trace;
+    const test::Trace& t = o.trace;
     EXPECT_EQ(t.header,
               "t_ms,event,Frame,Speed,Distance,ClockTicks,PowerNotch,BrakeNotch,HoldPosition,"
               "Reverser,EffectivePower,EffectiveBrake,SapNotch,TractiveForce,ResistForce,"
@@ -246,7 +168,7 @@ TEST_F(HeadlessRun, NothingAdvancesWhilePausedButTheHandlesStillMove) {
     Outcome o = Run("0 start\n1000 char 5\n5000 start\n6000 char .\n8000 start\n9000 close\n",
                     "--trace-every tick");
     ASSERT_EQ(o.exitCode, 0) << o.err;
-    const Trace& t = o.trace;
+    const test::Trace& t = o.trace;
     // Input comes first at equal times, so the refresh due at 5000 never ran:
     // the last rows before the pause are the tick at 4983 (the 151st) and the
     // refresh at 4900; after the resume the phases restart from 8000.
@@ -341,7 +263,7 @@ TEST_F(HeadlessRun, RefusesABadScriptOrMissingFilesBeforeAnythingRuns) {
 TEST_F(HeadlessRun, WholeRunPastSignalsBehindAPrecedingTrain) {
     Outcome o = RunFixtureScript("e2e_full_run.txt");
     ASSERT_EQ(o.exitCode, 0) << o.err;
-    const Trace& t = o.trace;
+    const test::Trace& t = o.trace;
     auto frameFrom = [&](int32_t frame) {
         auto row = t.FirstRefresh([&](size_t i) { return t.Int(i, "Frame") >= frame; });
         EXPECT_TRUE(row) << "frame " << frame << " never reached";
@@ -435,7 +357,7 @@ TEST_F(HeadlessRun, EmergencyBrakingsAreCountedByTheirCause) {
         Run("0 start\n1000 char 5\n41000 char z\n41000 char z\n41000 char z\n"
             "41000 char z\n90000 close\n");
     ASSERT_EQ(o.exitCode, 0) << o.err;
-    const Trace& t = o.trace;
+    const test::Trace& t = o.trace;
     auto bell = t.FirstRefresh([&](size_t i) { return t.Int(i, "AtsAlarm") == 1; });
     ASSERT_TRUE(bell);
     EXPECT_GT(t.Int(*bell, "Frame"), 1200);
@@ -497,7 +419,7 @@ TEST_F(HeadlessRun, UntilTickRowsAndTheSoundLog) {
     // the departure signal [DepSign] 32 at 39800.
     o = Run("0 start\n40000 close\n", SoundLogOption());
     ASSERT_EQ(o.exitCode, 0) << o.err;
-    std::vector<std::string> lines = Split(o.soundLog, '\n');
+    std::vector<std::string> lines = test::Split(o.soundLog, '\n');
     auto has = [&](const std::string& wanted) {
         return std::find(lines.begin(), lines.end(), wanted) != lines.end();
     };

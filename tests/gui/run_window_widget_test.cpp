@@ -117,6 +117,23 @@ TEST_F(RunWindowWidgetTest, TheWallClockDrivesTicksAndRefreshes) {
     EXPECT_EQ(s.ClockTicks, clock + 30);
 }
 
+TEST_F(RunWindowWidgetTest, TheAutomaticDriverTakesTheTrainFromTheControllerMenu) {
+    MenuBarView& menus = window->Menus();
+    menus.Action("start1")->trigger();
+    ASSERT_TRUE(menus.Action("auto1"));
+    menus.Action("auto1")->trigger();
+    EXPECT_TRUE(menus.Action("auto1")->isChecked());
+    // The doors close at 10:00:40, 40 s in; by 70 s the driver is away,
+    // the keys it typed having gone where the player's go.
+    const RunState& s = window->Run().State();
+    for (wallMs = 100; wallMs <= 70'000; wallMs += 100) window->Pump();
+    EXPECT_GT(s.Frame, window->Run().Line().Station[0].ZoneEnd);
+    EXPECT_FALSE(s.ForcedEB);
+    menus.Action("auto1")->trigger();
+    EXPECT_FALSE(menus.Action("auto1")->isChecked());
+    EXPECT_EQ(window->Run().Autopilot(), nullptr);
+}
+
 TEST_F(RunWindowWidgetTest, TheMenuBarShowsTheModelAndFollowsItsChanges) {
     MenuBarView& menus = window->Menus();
     // Captions from the labels file replace the designed ones.

@@ -50,6 +50,13 @@ void VirtualMixer::SetTime(int64_t ms) {
     now_ = std::max(now_, ms);
 }
 
+void VirtualMixer::CopyPlaybackFrom(const VirtualMixer& other) {
+    now_ = other.now_;
+    format_ = other.format_;
+    sounds_ = other.sounds_;
+    channels_ = other.channels_;
+}
+
 const VirtualMixer::Sound* VirtualMixer::Find(SoundId sound) const {
     if (sound < 0 || static_cast<size_t>(sound) >= sounds_.size()) return nullptr;
     const Sound& found = sounds_[static_cast<size_t>(sound)];

@@ -34,8 +34,14 @@ class VirtualMixer : public SoundMixer {
     explicit VirtualMixer(std::ostream* sink = nullptr, bool keepRecords = true);
 
     // Moves virtual time on; an earlier time than the current one is ignored.
-    void SetTime(int64_t ms);
+    void SetTime(int64_t ms) override;
     int64_t Time() const { return now_; }
+
+    const VirtualMixer* Timing() const override { return this; }
+
+    // Takes over another mixer's sounds, channels and time, as they stand, but
+    // not its log: a copy made to look ahead must not write into the run's.
+    void CopyPlaybackFrom(const VirtualMixer& other);
 
     // Makes Reinitialise fail, as a device that cannot be re-created does.
     bool reinitialiseFails = false;

@@ -15,6 +15,7 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include "platform/ffmpeg/restricted_input.h"
 #include "platform/ffmpeg/sound_track.h"
 
 namespace kelvaron {
@@ -57,46 +58,13 @@ AVPixelFormat PlainFormat(AVPixelFormat format, bool& fullRange) {
     }
 }
 
-// Video files come with data folders from strangers. Only the local file is
-// read (no network, no other file a playlist names) and only by the demuxers
-// of video containers: a text playlist or a concatenation list is no video.
-constexpr const char* kProtocols = "file";
-constexpr const char* kContainers = "avi,mov,mp4,matroska,webm,mpeg,mpegts,asf,flv,ogg,nut";
-
-// Opening, probing and the duration scan together may take this long; a
-// file that needs longer is refused rather than hold up start-up.
-constexpr auto kOpenTimeLimit = std::chrono::seconds(10);
-
-struct Deadline {
-    std::chrono::steady_clock::time_point end;
-    static int Passed(void* self) {
-        return std::chrono::steady_clock::now() > static_cast<Deadline*>(self)->end ? 1 : 0;
-    }
-};
-
-// Opens `file` under the restrictions above; false when it may not be opened.
-bool OpenInput(AVFormatContext*& format, const std::string& file, Deadline& deadline) {
-    std::error_code ec;
-    // A device or a pipe would block the reader.
-    if (!std::filesystem::is_regular_file(file, ec)) return false;
-    format = avformat_alloc_context();
-    if (format == nullptr) return false;
-    format->interrupt_callback = AVIOInterruptCB{&Deadline::Passed, &deadline};
-    AVDictionary* options = nullptr;
-    av_dict_set(&options, "protocol_whitelist", kProtocols, 0);
-    av_dict_set(&options, "format_whitelist", kContainers, 0);
-    const int opened = avformat_open_input(&format, ("file:" + file).c_str(), nullptr, &options);
-    av_dict_free(&options);
-    return opened >= 0;  // on failure the context has been freed
-}
-
 // Largest time stamp of the stream's packets, read from a context of its own
 // so that the reader's position is untouched. Reads only the last seconds
 // when the length is known, the whole file otherwise.
 int64_t LastTimestamp(const std::string& file, int streamIndex, int64_t fromTimestamp,
                       Deadline& deadline) {
     AVFormatContext* format = nullptr;
-    if (!OpenInput(format, file, deadline)) return AV_NOPTS_VALUE;
+    if (!OpenRestrictedInput(format, file, deadline)) return AV_NOPTS_VALUE;
     int64_t last = AV_NOPTS_VALUE;
     if (streamIndex < static_cast<int>(format->nb_streams)) {
         if (fromTimestamp != AV_NOPTS_VALUE) {
@@ -336,7 +304,7 @@ bool FfmpegVideoReader::Open(const std::filesystem::path& file) {
     const std::string name = file.string();
     s->file = name;
     s->deadline.end = std::chrono::steady_clock::now() + kOpenTimeLimit;
-    if (!OpenInput(s->format, name, s->deadline)) return false;
+    if (!OpenRestrictedInput(s->format, name, s->deadline)) return false;
     if (avformat_find_stream_info(s->format, nullptr) < 0) return false;
     const AVCodec* codec = nullptr;
     const int index = av_find_best_stream(s->format, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);

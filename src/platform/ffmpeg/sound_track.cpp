@@ -11,6 +11,8 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include "platform/ffmpeg/restricted_input.h"
+
 namespace kelvaron {
 
 namespace {
@@ -53,9 +55,13 @@ bool Append(Decoding& d, WaveSound& out, size_t limit) {
 
 WaveSound ReadSoundTrack(const std::filesystem::path& file) {
     av_log_set_level(AV_LOG_QUIET);
+    // The title movie comes with the data folder, like the cab video: read
+    // under the same restrictions, with its own time limit (declared first:
+    // the context calls it until it is closed).
+    Deadline deadline{std::chrono::steady_clock::now() + kOpenTimeLimit};
     Decoding d;
     const std::string name = file.string();
-    if (avformat_open_input(&d.format, name.c_str(), nullptr, nullptr) < 0) return {};
+    if (!OpenRestrictedInput(d.format, name, deadline)) return {};
     if (avformat_find_stream_info(d.format, nullptr) < 0) return {};
     const AVCodec* codec = nullptr;
     const int index = av_find_best_stream(d.format, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);

@@ -85,7 +85,7 @@ void DrivingPolicy::LearnDeceleration(int32_t level, long double fromKmh, long d
 DriverAction DrivingPolicy::Decide(const DriveView& view, int64_t t, LookAhead* look) {
     DriverAction action;
     const RunState& s = view.state;
-    HandlePosition want = HandlesOf(s);
+    HandleTarget want = HandlesOf(s);
     if (s.HoldPosition) want.brake = 0;
     if (programmed_) {
         const int32_t level = t >= programSwitchAt_ ? programLater_ : programLevel_;
@@ -101,7 +101,7 @@ DriverAction DrivingPolicy::Decide(const DriveView& view, int64_t t, LookAhead* 
     return action;
 }
 
-void DrivingPolicy::Reflexes(const DriveView& view, DriverAction& action, HandlePosition& want) {
+void DrivingPolicy::Reflexes(const DriveView& view, DriverAction& action, HandleTarget& want) {
     const RunState& s = view.state;
     const TrainConfig& train = view.train;
     const long double v = Kmh(s);
@@ -177,7 +177,7 @@ void DrivingPolicy::ArriveAt(const DriveView& view, int32_t station) {
 }
 
 void DrivingPolicy::Dwell(const DriveView& view, int64_t t, LookAhead* look, DriverAction& action,
-                          HandlePosition& want) {
+                          HandleTarget& want) {
     const RunState& s = view.state;
     const LineDefinition& line = view.line;
     if (station_ < 0) station_ = LineAhead::StopZoneAt(line, s.Frame);
@@ -537,7 +537,7 @@ std::string DrivingPolicy::Place(const DriveView& view) const {
     return PlaceOnLine(view.line, view.state.Frame);
 }
 
-void DrivingPolicy::Run(const DriveView& view, int64_t t, LookAhead* look, HandlePosition& want) {
+void DrivingPolicy::Run(const DriveView& view, int64_t t, LookAhead* look, HandleTarget& want) {
     const RunState& s = view.state;
     const LineDefinition& line = view.line;
     const long double v = Kmh(s);

@@ -64,7 +64,7 @@ class LookAhead {
 
 // What the driver does at one moment.
 struct DriverAction {
-    std::optional<HandlePosition> handles;  // empty: leave them
+    std::optional<HandleTarget> handles;  // empty: leave them
     std::string keys;                       // typed after the handles
 };
 
@@ -106,10 +106,10 @@ class DrivingPolicy {
   private:
     enum class Phase { Dwell, Run, Finished };
 
-    void Reflexes(const DriveView& view, DriverAction& action, HandlePosition& want);
+    void Reflexes(const DriveView& view, DriverAction& action, HandleTarget& want);
     void Dwell(const DriveView& view, int64_t t, LookAhead* look, DriverAction& action,
-               HandlePosition& want);
-    void Run(const DriveView& view, int64_t t, LookAhead* look, HandlePosition& want);
+               HandleTarget& want);
+    void Run(const DriveView& view, int64_t t, LookAhead* look, HandleTarget& want);
     std::vector<DriveTarget> Targets(const DriveView& view,
                                      const std::vector<Restriction>& restrictions) const;
     long double CapHere(const DriveView& view, const std::vector<Restriction>& restrictions) const;

@@ -24,7 +24,7 @@ int32_t LeverPlace(const RunState& s, const TrainConfig& t) {
 }
 
 // The next key toward the target, or 0 when the handles stand there.
-char NextKey(const RunState& s, const TrainConfig& t, HandlePosition target) {
+char NextKey(const RunState& s, const TrainConfig& t, HandleTarget target) {
     if (t.Handle == 0) {
         const int32_t want = target.power > 0 ? target.power : -WantedBrakeSteps(target.brake, t);
         const int32_t now = LeverPlace(s, t);
@@ -43,11 +43,11 @@ char NextKey(const RunState& s, const TrainConfig& t, HandlePosition target) {
 
 }  // namespace
 
-HandlePosition HandlesOf(const RunState& state) {
+HandleTarget HandlesOf(const RunState& state) {
     return {state.PowerNotch, state.BrakeNotch};
 }
 
-int TypeHandleKeys(const RunState& state, const TrainConfig& train, HandlePosition target,
+int TypeHandleKeys(const RunState& state, const TrainConfig& train, HandleTarget target,
                    const std::function<void(char)>& type) {
     target.power = std::clamp(target.power, 0, std::max(train.Power, 0));
     target.brake = std::clamp(target.brake, std::min(1 - train.Brake, 0), 0);

@@ -11,21 +11,21 @@ namespace kelvaron {
 // Where the driver wants the handles: a power notch and a brake notch (0
 // released, -k brake step k). The hold position is never wanted: a released
 // brake is released.
-struct HandlePosition {
+struct HandleTarget {
     int32_t power = 0;
     int32_t brake = 0;
-    bool operator==(const HandlePosition&) const = default;
+    bool operator==(const HandleTarget&) const = default;
 };
 
 // The handles as they stand.
-HandlePosition HandlesOf(const RunState& state);
+HandleTarget HandlesOf(const RunState& state);
 
 // Types the driving keys that bring the handles to `target`, one key at a
 // time, looking at the handles after each, as a driver moves a handle notch
 // by notch: power off before braking, brake off before power. The brake goes
 // no deeper than the last service step (the keys cannot reach EB). Stops early
 // when a key changes nothing. Returns the number of keys typed.
-int TypeHandleKeys(const RunState& state, const TrainConfig& train, HandlePosition target,
+int TypeHandleKeys(const RunState& state, const TrainConfig& train, HandleTarget target,
                    const std::function<void(char)>& type);
 
 }  // namespace kelvaron

@@ -8,7 +8,7 @@ namespace kelvaron {
 
 bool HoldsLine(const std::filesystem::path& folder) {
     std::error_code error;
-    return std::filesystem::is_regular_file(ResolveDataPath(folder, "kelvaron.dat"), error);
+    return std::filesystem::is_regular_file(ResolveDataPath(folder, "kelvaron.dat").path, error);
 }
 
 std::string FolderKey(const std::filesystem::path& folder) {

@@ -15,13 +15,15 @@ namespace kelvaron {
 class CachedPictureLoader : public PictureLoader {
   public:
     explicit CachedPictureLoader(PictureLoader& inner) : inner_(inner) {}
-    std::optional<Picture> Load(const std::filesystem::path& file, PictureFormats formats) override;
+    std::optional<Picture> Load(const std::filesystem::path& file, PictureFormats formats,
+                                std::string* why = nullptr) override;
 
   private:
     struct Entry {
         std::filesystem::file_time_type modified;
         std::uintmax_t size = 0;
         std::optional<Picture> picture;
+        std::string why;  // when there is no picture
     };
     PictureLoader& inner_;
     std::map<std::pair<std::string, int>, Entry> entries_;

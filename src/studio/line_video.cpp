@@ -1,7 +1,7 @@
 #include "studio/line_video.h"
 
-#include "common/data_path.h"
 #include "data/labels_file_reader.h"
+#include "data/sound_setup.h"
 
 namespace kelvaron {
 
@@ -9,10 +9,10 @@ std::filesystem::path LineVideoPath(const std::filesystem::path& dataDir,
                                     const std::string& dataName) {
     Labels labels;
     MenuCaptions captions;
-    if (!ReadLabelsFile(ResolveDataPath(dataDir, "kelvaron.dat"), labels, captions, nullptr)) {
-        labels.Path.clear();
-    }
-    return ResolveDataPath(dataDir, labels.Path + dataName + ".avi");
+    if (!ReadLabelsFile(dataDir, labels, captions, nullptr)) labels.Path.clear();
+    // A refused name opens nothing: the studio then asks for the video.
+    const DataFile video = ResolveVideoFile(dataDir, labels.Path, dataName);
+    return video.Refused() ? std::filesystem::path() : video.path;
 }
 
 }  // namespace kelvaron

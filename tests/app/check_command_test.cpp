@@ -133,7 +133,7 @@ TEST(KelvaronCommand, DesktopModesAndVideoNeedTheirCompanionFiles) {
     const int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_EQ(ReadAll(lone / "err"),
+    EXPECT_EQ(test::ReadAll(lone / "err"),
               "kelvaron: kelvaron-desktop is not installed beside this program\n");
 
     const std::string run = "'" + (lone / "kelvaron").string() + "' --headless --data " +
@@ -143,8 +143,10 @@ TEST(KelvaronCommand, DesktopModesAndVideoNeedTheirCompanionFiles) {
     const int runStatus = std::system(run.c_str());
     ASSERT_TRUE(WIFEXITED(runStatus));
     EXPECT_EQ(WEXITSTATUS(runStatus), 1);
-    EXPECT_EQ(ReadAll(lone / "err"),
+    EXPECT_EQ(test::ReadAll(lone / "err"),
               "kelvaron: cannot load the video module kelvaron-video.so: not found\n");
+}
+
 TEST(CheckCommand, TheFolderFilesAreCheckedAsAtStartUp) {
     // A missing labels file once passed the check and then ended the program.
     auto dir = SampleFolder();

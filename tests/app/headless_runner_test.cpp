@@ -220,7 +220,7 @@ TEST_F(HeadlessRun, ASerialCodeThatMayStillGrowActsWhenItsWaitIsOver) {
                     "P1\nP2\nP3\nP4\nP5\nP6\nN\nB1\nB2\nB3\nB4\nB5\nB6\nB7\nB18\n");
     Outcome o = Run("0 start\n1000 serial B1\n1500 serial B1\n1550 serial 8\n2000 close\n");
     ASSERT_EQ(o.exitCode, 0) << o.err;
-    const Trace& t = o.trace;
+    const test::Trace& t = o.trace;
     EXPECT_EQ(t.Int(t.RefreshAt(1000), "BrakeNotch"), -8);  // EB from the start
     EXPECT_EQ(t.Int(t.RefreshAt(1100), "BrakeNotch"), -1);  // its wait ends before the refresh
     EXPECT_EQ(t.Int(t.RefreshAt(1500), "BrakeNotch"), -1);

@@ -66,7 +66,8 @@ void BM_DriveThirtyMinuteLine(benchmark::State& state) {
         AutoDriver driver(run.window->Context(), run.window->Input());
         run.Start();
         const double before = CpuSeconds();
-        VirtualTimePlayer({*run.window, run.mixer, run.joystick, run.serial}, run.timers, run.client)
+        VirtualTimePlayer({*run.window, run.mixer, run.joystick, run.serial}, run.timers,
+                          run.client)
             .Play(RunScript{}, &driver, std::nullopt);
         cpu += CpuSeconds() - before;
         simulated += static_cast<double>(run.timers.Now()) / 1000;

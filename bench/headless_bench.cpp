@@ -30,13 +30,8 @@
 #include <vector>
 
 #include "bench_data.h"
+#include "headless_services.h"
 #include "platform/ffmpeg/ffmpeg_video_reader.h"
-#include "platform/headless/memory_settings_store.h"
-#include "platform/headless/scripted_joystick.h"
-#include "platform/headless/scripted_serial_port.h"
-#include "platform/headless/stderr_message_box.h"
-#include "platform/headless/virtual_mixer.h"
-#include "platform/qt/qt_picture_loader.h"
 #include "shell/run_script.h"
 #include "shell/run_selection.h"
 #include "shell/run_window.h"
@@ -60,17 +55,9 @@ void RunPhase(benchmark::State& state, const std::string& run, TraceKind traceKi
     const int64_t simulatedMs = script.events.back().timeMs;
     for (auto _ : state) {
         state.PauseTiming();
-        VirtualMixer mixer(nullptr, false);
-        FfmpegVideoReader video;
-        QtPictureLoader pictures;
-        ScriptedJoystick joystick;
-        ScriptedSerialPort serial;
-        MemorySettingsStore settings;
-        StderrMessageBox messages;
-        messages.echo = false;
-        auto window = std::make_unique<RunWindow>(
-            PlatformServices{mixer, video, pictures, joystick, serial, settings, messages}, *dir,
-            choice->trainFile, choice->lineFile);
+        test::HeadlessServices<VirtualMixer, FfmpegVideoReader> services(nullptr, false);
+        auto window = std::make_unique<RunWindow>(services.Platform(), *dir, choice->trainFile,
+                                                  choice->lineFile);
         if (!window->FormCreate()) {
             state.SkipWithError(window->StartupError().c_str());
             break;
@@ -84,7 +71,8 @@ void RunPhase(benchmark::State& state, const std::string& run, TraceKind traceKi
         RunSummary summary;
         state.ResumeTiming();
 
-        PlayScript(script, std::nullopt, {*window, mixer, joystick, serial},
+        PlayScript(script, std::nullopt,
+                   {*window, services.mixer, services.joystick, services.serial},
                    {trace.get(), traceKind == TraceKind::Tick, summary});
         out.flush();
 

@@ -6,7 +6,7 @@ endif()
 
 file(GLOB FUZZER_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/*_fuzzer.cpp)
 add_library(kelvaron_fuzz_support STATIC ${CMAKE_SOURCE_DIR}/fuzz/fuzz_support.cpp)
-target_include_directories(kelvaron_fuzz_support PUBLIC ${CMAKE_SOURCE_DIR}/fuzz)
+target_include_directories(kelvaron_fuzz_support PUBLIC ${CMAKE_SOURCE_DIR}/fuzz ${CMAKE_SOURCE_DIR}/tests)
 target_compile_definitions(kelvaron_fuzz_support PRIVATE
     KELVARON_FIXTURES="${CMAKE_SOURCE_DIR}/tests/data/fixtures"
     KELVARON_FUZZ_SEEDS="${CMAKE_SOURCE_DIR}/fuzz/corpus")

@@ -5,36 +5,15 @@
 #include <string_view>
 
 #include "fuzz_support.h"
+#include "headless_services.h"
 #include "platform/ffmpeg/ffmpeg_video_reader.h"
-#include "platform/headless/memory_settings_store.h"
-#include "platform/headless/scripted_joystick.h"
-#include "platform/headless/scripted_serial_port.h"
-#include "platform/headless/stderr_message_box.h"
-#include "platform/headless/virtual_mixer.h"
-#include "platform/qt/qt_picture_loader.h"
 #include "shell/run_window.h"
+#include "shell/script_playback.h"
 #include "sim/scheduler.h"
 
 namespace {
 
 using namespace kelvaron;
-
-class Driver : public SchedulerClient {
-  public:
-    Driver(RunWindow& window, VirtualMixer& mixer) : window_(window), mixer_(mixer) {}
-    void OnTick(int64_t t) override {
-        mixer_.SetTime(t);
-        window_.MMTimer1Timer();
-    }
-    void OnRefresh(int64_t t) override {
-        mixer_.SetTime(t);
-        window_.Timer1Timer();
-    }
-
-  private:
-    RunWindow& window_;
-    VirtualMixer& mixer_;
-};
 
 }  // namespace
 
@@ -49,20 +28,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                      train.size());
     fuzz::WriteInput("fuzz_line.dat", reinterpret_cast<const uint8_t*>(line.data()), line.size());
 
-    VirtualMixer mixer(nullptr, false);
-    FfmpegVideoReader video;
-    QtPictureLoader pictures;
-    ScriptedJoystick joystick;
-    ScriptedSerialPort serial;
-    MemorySettingsStore settings;
-    StderrMessageBox messages;
-    messages.echo = false;
-    PlatformServices services{mixer, video, pictures, joystick, serial, settings, messages};
-    RunWindow window(services, fuzz::DataFolder(), "fuzz_train.dat", "fuzz_line.dat");
+    test::HeadlessServices<VirtualMixer, FfmpegVideoReader> services(nullptr, false);
+    RunWindow window(services.Platform(), fuzz::DataFolder(), "fuzz_train.dat", "fuzz_line.dat");
     if (!window.FormCreate()) return 0;
 
     Scheduler scheduler;
-    Driver driver(window, mixer);
+    WindowTimers driver(window, services.mixer);
     window.start1Click();
     scheduler.Start(0);
     InputDispatcher& keys = window.Input();

@@ -5,13 +5,7 @@
 #include <sstream>
 #include <string>
 
-#include "platform/headless/fake_video_reader.h"
-#include "platform/headless/memory_settings_store.h"
-#include "platform/headless/scripted_joystick.h"
-#include "platform/headless/scripted_serial_port.h"
-#include "platform/headless/stderr_message_box.h"
-#include "platform/headless/virtual_mixer.h"
-#include "platform/qt/qt_picture_loader.h"
+#include "headless_services.h"
 #include "shell/run_window.h"
 #include "shell/script_playback.h"
 
@@ -20,17 +14,15 @@ namespace kelvaron::test {
 // A run built from data files with the headless services, its timers
 // delivered in virtual time: for tests and benchmarks that work on a run in
 // the program's own process.
-struct HeadlessRun {
-    // `logSounds`: every mixer command goes to `soundLog`.
+struct HeadlessRun : HeadlessServices<> {
+    // `logSounds`: every mixer command goes to `soundLog` (only its address is
+    // taken before it is built).
     HeadlessRun(const std::filesystem::path& dir, const std::string& train, const std::string& line,
                 int32_t videoFrames = 6000, bool logSounds = false)
-        : mixer(logSounds ? &soundLog : nullptr, false),
-          window(std::make_unique<RunWindow>(
-              PlatformServices{mixer, video, pictures, joystick, serial, settings, messages}, dir,
-              train, line)),
+        : HeadlessServices(logSounds ? &soundLog : nullptr, false),
+          window(std::make_unique<RunWindow>(Platform(), dir, train, line)),
           client(*window, mixer) {
         video.frameCountWhenOpen = videoFrames;
-        messages.echo = false;
         built = window->FormCreate();
         serial.onReceived = [this](int count) { window->RxChar(count, timers.Now()); };
     }
@@ -48,13 +40,6 @@ struct HeadlessRun {
     }
 
     std::ostringstream soundLog;
-    VirtualMixer mixer;
-    FakeVideoReader video;
-    QtPictureLoader pictures;
-    ScriptedJoystick joystick;
-    ScriptedSerialPort serial;
-    MemorySettingsStore settings;
-    StderrMessageBox messages;
     std::unique_ptr<RunWindow> window;
     WindowTimers client;
     Scheduler timers;

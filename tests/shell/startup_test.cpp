@@ -6,14 +6,8 @@
 #include <iterator>
 
 #include "common/text_decoding.h"
+#include "headless_services.h"
 #include "input/keyboard.h"
-#include "platform/headless/fake_video_reader.h"
-#include "platform/headless/memory_settings_store.h"
-#include "platform/headless/scripted_joystick.h"
-#include "platform/headless/scripted_serial_port.h"
-#include "platform/headless/stderr_message_box.h"
-#include "platform/headless/virtual_mixer.h"
-#include "platform/qt/qt_picture_loader.h"
 #include "shell/run_window.h"
 #include "test_support.h"
 
@@ -26,7 +20,7 @@ std::string ReadText(const std::filesystem::path& path) {
 }
 
 // A data folder made from the sample files, which a test may then change.
-class StartupTest : public ::testing::Test {
+class StartupTest : public ::testing::Test, public test::HeadlessServices<> {
   protected:
     void SetUp() override {
         dir = test::MakeTempDir();
@@ -43,21 +37,13 @@ class StartupTest : public ::testing::Test {
         test::WriteCp932File(dir / file, text);
     }
     std::unique_ptr<RunWindow> Build() {
-        auto window = std::make_unique<RunWindow>(
-            PlatformServices{mixer, video, pictures, joystick, serial, settings, messages}, dir,
-            "train_electric.dat", "line_basic.dat");
+        auto window =
+            std::make_unique<RunWindow>(Platform(), dir, "train_electric.dat", "line_basic.dat");
         window->FormCreate([this](const std::string& s) { status.push_back(s); });
         return window;
     }
 
     std::filesystem::path dir;
-    VirtualMixer mixer;
-    FakeVideoReader video;
-    QtPictureLoader pictures;
-    ScriptedJoystick joystick;
-    ScriptedSerialPort serial;
-    MemorySettingsStore settings;
-    StderrMessageBox messages;
     std::vector<std::string> status;
 };
 

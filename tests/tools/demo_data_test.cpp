@@ -23,15 +23,11 @@
 #include "data/sound_setup.h"
 #include "data/track_position_table.h"
 #include "data/train_file_reader.h"
+#include "headless_services.h"
 #include "input/keyboard.h"
 #include "platform/ffmpeg/ffmpeg_video_reader.h"
-#include "platform/headless/memory_settings_store.h"
-#include "platform/headless/scripted_joystick.h"
-#include "platform/headless/scripted_serial_port.h"
-#include "platform/headless/stderr_message_box.h"
-#include "platform/headless/virtual_mixer.h"
-#include "platform/qt/qt_picture_loader.h"
 #include "shell/run_window.h"
+#include "shell/script_playback.h"
 #include "sim/scheduler.h"
 #include "test_support.h"
 
@@ -294,33 +290,18 @@ TEST(DemoData, TheExpressScriptRunsThroughThePassedStationsAndStopsAtItsOwn) {
 
 // ---- the cab along the line -------------------------------------------------
 
-// Feeds a run its ticks and refreshes in virtual time.
-struct Timers : SchedulerClient {
-    explicit Timers(RunWindow& w) : window(w) {}
-    void OnTick(int64_t) override { window.MMTimer1Timer(); }
-    void OnRefresh(int64_t) override { window.Timer1Timer(); }
-    RunWindow& window;
-};
-
 TEST(DemoData, TheGradientSignsShowOnTheCabPanel) {
     // The automatic-run switch (Shift+F1) carries the local train along the
     // line at the filming speed, into the 5.0 permil rise at frames 640..1198
     // and the 10.0 permil fall at 4605..4819: the panel must then show the
     // uphill and the downhill sign (SignImageList entries 1 and 2) at their
     // own size.
-    VirtualMixer mixer(nullptr, false);
-    FfmpegVideoReader video;
-    QtPictureLoader pictures;
-    ScriptedJoystick joystick;
-    ScriptedSerialPort serial;
-    MemorySettingsStore settings;
-    StderrMessageBox messages;
-    RunWindow w(PlatformServices{mixer, video, pictures, joystick, serial, settings, messages},
-                kData, "train_1000.dat", "line_local.dat");
+    test::HeadlessServices<VirtualMixer, FfmpegVideoReader> services(nullptr, false);
+    RunWindow w(services.Platform(), kData, "train_1000.dat", "line_local.dat");
     ASSERT_TRUE(w.FormCreate()) << w.StartupError();
     const Loaded l = Load(kRuns[0]);
     Scheduler scheduler;
-    Timers timers(w);
+    WindowTimers timers(w, services.mixer);
     w.start1Click();
     scheduler.Start(0);
     w.Input().KeyDown(kVkF1, true);

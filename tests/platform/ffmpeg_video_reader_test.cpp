@@ -7,6 +7,7 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <thread>
 
 #include "platform/ffmpeg/video_writer.h"
 #include "test_support.h"
@@ -176,6 +177,21 @@ TEST(FfmpegVideoReader, MissingBrokenAndCutFilesAreHandled) {
     VideoWriter writer;
     EXPECT_FALSE(writer.Open(dir / "x.avi", Small("no-such-codec")));
     EXPECT_FALSE(writer.Open(dir / "x.avi", VideoSettings{.width = 0, .height = 120}));
+}
+
+TEST(FfmpegVideoReader, TheOpeningTimeLimitDoesNotCutDecodingLater) {
+    // A run reads its video for as long as it lasts; only the opening is
+    // bounded. 240 frames are far more than one read of the file buffers.
+    const auto file = test::MakeTempDir() / "long.avi";
+    ASSERT_TRUE(WriteTestVideo(file, Small("mjpeg"), 240, DrawNumber));
+    FfmpegVideoReader reader(std::chrono::milliseconds(200));
+    ASSERT_TRUE(reader.Open(file));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    for (const int32_t n : {239, 120, 121}) {
+        Picture picture;
+        ASSERT_TRUE(reader.DecodeFrame(n, picture)) << n;
+        EXPECT_EQ(ReadNumber(picture), n);
+    }
 }
 
 TEST(FfmpegVideoReader, OnlyAVideoFileItselfIsOpened) {

@@ -292,7 +292,8 @@ struct FfmpegVideoReader::State {
     }
 };
 
-FfmpegVideoReader::FfmpegVideoReader() = default;
+FfmpegVideoReader::FfmpegVideoReader(std::chrono::milliseconds openTimeLimit)
+    : openTimeLimit_(openTimeLimit) {}
 
 FfmpegVideoReader::~FfmpegVideoReader() = default;
 
@@ -303,7 +304,7 @@ bool FfmpegVideoReader::Open(const std::filesystem::path& file) {
     auto s = std::make_unique<State>();
     const std::string name = file.string();
     s->file = name;
-    s->deadline.end = std::chrono::steady_clock::now() + kOpenTimeLimit;
+    s->deadline.end = std::chrono::steady_clock::now() + openTimeLimit_;
     if (!OpenRestrictedInput(s->format, name, s->deadline)) return false;
     if (avformat_find_stream_info(s->format, nullptr) < 0) return false;
     const AVCodec* codec = nullptr;
@@ -349,8 +350,10 @@ bool FfmpegVideoReader::Open(const std::filesystem::path& file) {
     }
     s->frameCount =
         static_cast<int32_t>(std::clamp<int64_t>(count, 0, std::numeric_limits<int32_t>::max()));
-    // Decoding a frame later may take as long as it takes.
-    s->format->interrupt_callback = AVIOInterruptCB{};
+    // Decoding a frame later may take as long as it takes. The file's reader
+    // keeps its own copy of the interrupt callback, so the deadline it points
+    // at is lifted rather than the callback cleared.
+    s->deadline.end = std::chrono::steady_clock::time_point::max();
     state_ = std::move(s);
     return true;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 
+#include "platform/ffmpeg/restricted_input.h"
 #include "platform/video_reader.h"
 
 namespace kelvaron {
@@ -11,7 +13,9 @@ namespace kelvaron {
 // asked for; playing on frame by frame decodes without jumping.
 class FfmpegVideoReader : public VideoReader {
   public:
-    FfmpegVideoReader();
+    // Opening a file (probing and counting its frames) may take `openTimeLimit`;
+    // decoding it afterwards is not limited.
+    explicit FfmpegVideoReader(std::chrono::milliseconds openTimeLimit = kOpenTimeLimit);
     ~FfmpegVideoReader() override;
     FfmpegVideoReader(const FfmpegVideoReader&) = delete;
     FfmpegVideoReader& operator=(const FfmpegVideoReader&) = delete;
@@ -30,6 +34,7 @@ class FfmpegVideoReader : public VideoReader {
 
   private:
     struct State;
+    std::chrono::milliseconds openTimeLimit_;
     std::unique_ptr<State> state_;
 };
 

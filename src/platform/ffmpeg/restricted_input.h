@@ -9,7 +9,7 @@ namespace kelvaron {
 
 // Opening, probing and a duration scan together may take this long; a file
 // that needs longer is refused rather than hold up start-up.
-constexpr auto kOpenTimeLimit = std::chrono::seconds(10);
+constexpr std::chrono::milliseconds kOpenTimeLimit{10000};
 
 // When FFmpeg's blocking calls on one file give up.
 struct Deadline {
@@ -23,7 +23,9 @@ struct Deadline {
 // regular file read only by the demuxers of video containers (no network, no
 // other file a playlist or a concatenation list names), its blocking calls
 // interrupted at `deadline`, which must outlive the context. False when it
-// may not be opened; the context is then null.
+// may not be opened; the context is then null. The file's reader keeps its
+// own copy of the callback: to let reading go on past the deadline, move the
+// deadline, do not clear the context's callback.
 bool OpenRestrictedInput(AVFormatContext*& format, const std::string& file, Deadline& deadline);
 
 }  // namespace kelvaron

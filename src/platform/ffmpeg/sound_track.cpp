@@ -63,6 +63,8 @@ WaveSound ReadSoundTrack(const std::filesystem::path& file) {
     const std::string name = file.string();
     if (!OpenRestrictedInput(d.format, name, deadline)) return {};
     if (avformat_find_stream_info(d.format, nullptr) < 0) return {};
+    // The track is as long as the file holds, and the file is a regular one.
+    deadline.end = std::chrono::steady_clock::time_point::max();
     const AVCodec* codec = nullptr;
     const int index = av_find_best_stream(d.format, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
     if (index < 0 || codec == nullptr) return {};

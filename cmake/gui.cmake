@@ -13,10 +13,28 @@ file(GLOB_RECURSE GUI_SOURCES CONFIGURE_DEPENDS
     ${CMAKE_CURRENT_LIST_DIR}/../src/platform/qt/*.cpp)
 # The picture and GPX readers are in the platform library every program uses.
 list(FILTER GUI_SOURCES EXCLUDE REGEX "/qt_(picture_loader|gpx_reader)\\.cpp$")
+# The review's drawing needs no widgets: the headless runner draws it too.
+list(FILTER GUI_SOURCES EXCLUDE REGEX "/review_(chart|picture|module)\\.cpp$")
+
+# The review of a run drawn with QtGui and written as PNG or SVG (Qt SVG), for
+# the window and, as the module kelvaron-review.so, for the headless runner,
+# which loads it only when asked for a picture.
+find_package(Qt6 REQUIRED COMPONENTS Svg)
+add_library(kelvaron_review_drawing STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/../src/gui/review_chart.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/../src/gui/review_picture.cpp)
+target_link_libraries(kelvaron_review_drawing PUBLIC kelvaron_core Qt6::Gui Qt6::Svg)
+set_target_properties(kelvaron_review_drawing PROPERTIES POSITION_INDEPENDENT_CODE ON)
+add_library(kelvaron-review MODULE ${CMAKE_CURRENT_LIST_DIR}/../src/gui/review_module.cpp)
+target_link_libraries(kelvaron-review PRIVATE kelvaron_review_drawing)
+set_target_properties(kelvaron-review PROPERTIES PREFIX "" LIBRARY_OUTPUT_DIRECTORY
+                      ${CMAKE_BINARY_DIR})
+add_dependencies(kelvaron kelvaron-review)
+
 add_library(kelvaron_gui STATIC ${GUI_SOURCES})
 target_link_libraries(kelvaron_gui PUBLIC kelvaron_core kelvaron_platform_qt
-                      kelvaron_platform_ffmpeg Qt6::Widgets Qt6::SerialPort
-                      PkgConfig::OPENAL PkgConfig::SDL2 PkgConfig::SNDFILE)
+                      kelvaron_platform_ffmpeg kelvaron_review_drawing Qt6::Widgets
+                      Qt6::SerialPort PkgConfig::OPENAL PkgConfig::SDL2 PkgConfig::SNDFILE)
 
 # The desktop program, which `kelvaron` becomes for every mode with windows.
 file(GLOB DESKTOP_APP_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/../src/app/desktop/*.cpp)

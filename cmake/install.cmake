@@ -16,7 +16,7 @@ set(KELVARON_UDEV_RULES_DIR "lib/udev/rules.d" CACHE PATH
 # windows to its companion program and loads the video reader as a module,
 # when the build makes them; both are found in libexec/kelvaron.
 install(TARGETS kelvaron RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT program)
-foreach(companion kelvaron-desktop kelvaron-video)
+foreach(companion kelvaron-desktop kelvaron-video kelvaron-review)
     if(TARGET ${companion})
         install(TARGETS ${companion}
                 RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/kelvaron COMPONENT program

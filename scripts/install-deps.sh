@@ -6,7 +6,7 @@ set -eu
 
 PACKAGES="cmake ninja-build g++ pkg-config ccache clang-format \
   libgtest-dev libgmock-dev libbenchmark-dev \
-  qt6-base-dev qt6-serialport-dev libopenal-dev libsndfile1-dev \
+  qt6-base-dev qt6-serialport-dev qt6-svg-dev libopenal-dev libsndfile1-dev \
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev libsdl2-dev \
   libopencv-video-dev \
   fonts-ipafont-gothic xvfb xauth sox espeak-ng ffmpeg \

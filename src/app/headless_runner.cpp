@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "app/check_command.h"
+#include "app/review_on_demand.h"
 #include "app/video_on_demand.h"
 #include "drive/auto_driver.h"
 #include "platform/headless/memory_settings_store.h"
@@ -18,6 +19,7 @@
 #include "platform/headless/virtual_mixer.h"
 #include "platform/qt/qt_picture_loader.h"
 #include "shell/data_folder.h"
+#include "shell/run_review.h"
 #include "shell/run_script.h"
 #include "shell/run_selection.h"
 #include "shell/run_summary.h"
@@ -32,7 +34,7 @@ namespace {
 struct RunnerOptions {
     std::filesystem::path dataDir;
     std::string trainFile, lineFile;
-    std::optional<std::filesystem::path> script, trace, soundLog;
+    std::optional<std::filesystem::path> script, trace, soundLog, review;
     bool traceTicks = false;
     bool autopilot = false;
     std::optional<int64_t> untilMs;
@@ -72,6 +74,10 @@ std::optional<int> ParseOptions(const std::vector<std::string>& args, RunnerOpti
             o.trace = v;
         } else if (a == "--sound-log") {
             o.soundLog = v;
+        } else if (a == "--review") {
+            if (ReviewFileKindOf(v) == ReviewFileKind::Unknown)
+                return UsageError("--review takes a .svg, .png or .csv file");
+            o.review = v;
         } else if (a == "--trace-every") {
             if (v != "refresh" && v != "tick")
                 return UsageError("--trace-every takes refresh or tick");
@@ -152,14 +158,23 @@ int RunWithOptions(const RunnerOptions& options, std::ostream& out, bool* findin
     }
 
     RunSummary summary;
+    RunReview review;
     std::unique_ptr<AutoDriver> driver;
     if (options.autopilot) driver = std::make_unique<AutoDriver>(window.Context(), window.Input());
     PlayScript(script, options.untilMs, {window, mixer, joystick, serial},
-               {trace.get(), options.traceTicks, summary}, driver.get());
+               {trace.get(), options.traceTicks, summary, &review}, driver.get());
 
     summary.Print(out);
+    for (const std::string& line : review.ScoreLines(summary)) out << line << '\n';
     if (driver) driver->Report().Print(out);
     if (findings) *findings = driver && !driver->Report().Empty();
+    if (options.review) {
+        std::string error;
+        if (!WriteReviewOnDemand(review, summary, *options.review, &error)) {
+            std::cerr << error << '\n';
+            return 1;
+        }
+    }
     if (!window.FormCloseQuery()) return 1;
     return 0;
 }

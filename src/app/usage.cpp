@@ -15,6 +15,7 @@ void PrintUsage(std::ostream& out) {
            "  kelvaron --headless --data DIR (--run local|express | --train F --line F)\n"
            "           [--script FILE] [--trace FILE] [--trace-every refresh|tick]\n"
            "           [--until SECONDS] [--sound-log FILE] [--autopilot]\n"
+           "           [--review FILE.svg|.png|.csv]\n"
            "  kelvaron studio [--data DIR] [LINEFILE | --video VIDEO]\n"
            "  kelvaron studio speed --video V (--gpx G [--offset S] | --flow --span F1:F2:M ...)\n"
            "           [--tolerance KMH]\n"

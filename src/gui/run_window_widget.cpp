@@ -12,6 +12,7 @@
 #include "gui/controller_window.h"
 #include "data/data_pictures.h"
 #include "gui/help_window_widget.h"
+#include "gui/review_window.h"
 #include "gui/serial_settings_dialog.h"
 #include "gui/value_window_widget.h"
 
@@ -161,8 +162,10 @@ void RunWindowWidget::OnTick(int64_t tMs) {
     if (run_.State().Frame != frame && !frameDueMs_) frameDueMs_ = pacer_.ToWall(tMs) / timeScale;
 }
 
-void RunWindowWidget::OnRefresh(int64_t) {
+void RunWindowWidget::OnRefresh(int64_t tMs) {
     run_.Timer1Timer();
+    summary_.Observe(run_.State(), run_.Line());
+    review_.Observe(tMs, run_.Context());
     refreshed_ = true;
 }
 
@@ -237,6 +240,8 @@ void RunWindowWidget::MenuCommand(const std::string& name) {
         helpWindow_.raise();
     } else if (name == kFullScreenItem) {
         ToggleFullScreen();
+    } else if (name == kReviewItem) {
+        ShowReview();
     } else if (name == "menu_d2") {
         Input([this] {
             if (run_.Redraw()) ShowFrame();
@@ -446,7 +451,16 @@ void RunWindowWidget::closeEvent(QCloseEvent* event) {
     const bool deviceOk = run_.FormCloseQuery();
     Detach();
     valueWindow_.hide();
+    if (!review_.Samples().empty()) ShowReview();
     if (onClosed) onClosed(!deviceOk);
+}
+
+QWidget* RunWindowWidget::ShowReview() {
+    auto* window = new ReviewWindow(review_, summary_);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    window->raise();
+    return window;
 }
 
 }  // namespace kelvaron

@@ -17,7 +17,9 @@
 #include "gui/menu_bar_view.h"
 #include "gui/run_pacer.h"
 #include "gui/window_placement.h"
+#include "shell/run_review.h"
 #include "shell/run_script.h"
+#include "shell/run_summary.h"
 #include "shell/run_window.h"
 
 namespace kelvaron {
@@ -64,6 +66,10 @@ class RunWindowWidget : public QMainWindow, private SchedulerClient {
 
     // Full screen and back (F11, the Display menu; Escape leaves it).
     void ToggleFullScreen();
+
+    // A window with the review of the run so far (the Display menu, and the
+    // end of a run that was started); it stays when the run window goes.
+    QWidget* ShowReview();
 
     // One action of a runner script, as the player's own input would give it.
     void Play(const ScriptAction& action);
@@ -117,6 +123,8 @@ class RunWindowWidget : public QMainWindow, private SchedulerClient {
     ValueWindowWidget& valueWindow_;
     HelpWindowWidget& helpWindow_;
     RunWindow run_;
+    RunSummary summary_;
+    RunReview review_;
     RunPacer pacer_;
     CabView* view_;
     std::unique_ptr<MenuBarView> menus_;

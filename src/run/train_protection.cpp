@@ -12,8 +12,12 @@ namespace kelvaron {
 
 namespace {
 
-constexpr long double kPatternRange = 60000;  // 600 m in 1/100 m
-constexpr int32_t kPatternMargin = 5;         // km/h over a limit before the pattern acts
+constexpr long double kPatternRange = 60000;       // 600 m in 1/100 m
+constexpr int32_t kPatternMargin = 5;              // km/h over a limit before the pattern acts
+constexpr long double kPatternBrakeMetres = 10;    // kept short of the target when braking
+constexpr long double kPatternWarningMetres = 50;  // ... and when warning, 5 km/h early
+constexpr long double kPatternWarningKmh = 5;
+constexpr long double kPatternRateShare = 0.8L;  // of the train's braking rate
 
 // The restriction lamps of the cab signal, and with them the alarm lamp.
 constexpr PanelName kRestrictionLamps[] = {"Lamp_YG", "Lamp_Y", "Lamp_YY"};
@@ -62,6 +66,21 @@ PatternTarget FindPatternTarget(const RunContext& run) {
         if (signal.Type >= 2 && signal.Type <= 5 && stop) return {0, ahead};
     }
     return {};
+}
+
+std::optional<PatternCurves> PatternCurvesAt(const PatternTarget& target, Fixed4 brakeRate) {
+    const long double rate =
+        kPatternRateShare * (static_cast<long double>(brakeRate) / kFixed4Scale);
+    if (target.speed == kNone || !(rate > 0)) return std::nullopt;
+    const long double targetKmh = target.speed > 0 ? target.speed + kPatternMargin : 0;
+    // The pattern's braking distance (v - T) / rate * (v + T) / 7.2 solved for v.
+    const auto speedLeaving = [&](long double metres) {
+        const long double room = std::max<long double>(0, target.distance / 100 - metres);
+        return std::sqrt(targetKmh * targetKmh + rate * 7.2L * room);
+    };
+    return PatternCurves{
+        speedLeaving(kPatternBrakeMetres),
+        std::max<long double>(0, speedLeaving(kPatternWarningMetres) - kPatternWarningKmh)};
 }
 
 void SuperviseCabSignal(RunContext& run) {
@@ -159,7 +178,8 @@ void RunAtsPattern(RunContext& run) {
     long double targetSpeed = target.speed;
     if (targetSpeed > 0) targetSpeed += kPatternMargin;
     const long double v = static_cast<long double>(s.Speed) / kFixed4Scale;
-    const long double rate = 0.8L * (static_cast<long double>(train.BrakeRate) / kFixed4Scale);
+    const long double rate =
+        kPatternRateShare * (static_cast<long double>(train.BrakeRate) / kFixed4Scale);
     // Metres needed to brake from `from` down to the target at 80 % of the
     // train's braking rate.
     auto brakingDistance = [&](long double from) {
@@ -169,12 +189,12 @@ void RunAtsPattern(RunContext& run) {
     if (v > targetSpeed && rate != 0) {
         const long double metresLeft = target.distance / 100;
         const long double now = brakingDistance(v);
-        const long double soon = brakingDistance(v + 5);
+        const long double soon = brakingDistance(v + kPatternWarningKmh);
         if (std::isfinite(now) && std::isfinite(soon)) {
-            if (metresLeft - 10 < now)
+            if (metresLeft - kPatternBrakeMetres < now)
                 s.PatternState = 2;
             else if (!s.SpeedCheckEB)
-                s.PatternState = metresLeft - 50 < soon ? 1 : 0;
+                s.PatternState = metresLeft - kPatternWarningMetres < soon ? 1 : 0;
         }
     }
     if (targetSpeed > static_cast<long double>(Round(v))) s.PatternState = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "run/run_context.h"
 #include "sim/run_state.h"
@@ -18,6 +19,15 @@ struct PatternTarget {
 // train within 600 m: a stop aspect of a signal of type 2 to 5, or a speed
 // limit.
 PatternTarget FindPatternTarget(const RunContext& run);
+
+// The braking pattern's curves at the train's place: the highest speed
+// (km/h) from which the pattern would not yet brake, and the highest from
+// which it would not yet warn. None without a target or a braking rate.
+struct PatternCurves {
+    long double brakeKmh = 0;
+    long double warningKmh = 0;
+};
+std::optional<PatternCurves> PatternCurvesAt(const PatternTarget& target, Fixed4 brakeRate);
 
 // The refresh calls these in this order, each on every refresh; each one acts
 // only for the protection kind the train is fitted with.

@@ -34,9 +34,12 @@ constexpr std::array<ControllerItem, 4> kControllerItems{
 
 MenuModel::MenuModel() {
     MenuItem show = Item("Show1", "Display");
-    show.items = {Item("menu_d1", "操作説明(&H)"), Item("menu_d2", "再描画(&R)"),
-                  Item("D1", "解説モード(&D)"), Item("S1", "音声初期化(&S)"),
-                  Item(std::string(kFullScreenItem), "全画面表示(&F)\tF11")};
+    show.items = {Item("menu_d1", "操作説明(&H)"),
+                  Item("menu_d2", "再描画(&R)"),
+                  Item("D1", "解説モード(&D)"),
+                  Item("S1", "音声初期化(&S)"),
+                  Item(std::string(kFullScreenItem), "全画面表示(&F)\tF11"),
+                  Item(std::string(kReviewItem), "走行の振り返り(&V)")};
     show.items[2].enabled = false;
 
     MenuItem controller = Item("Controller1", "Controller(&C)");

@@ -22,6 +22,8 @@ struct MenuItem {
 // The Display item that switches the desktop's run window to full screen and
 // back; checked while it is.
 inline constexpr std::string_view kFullScreenItem = "FullScreen1";
+// The Display item that opens the review of the run so far.
+inline constexpr std::string_view kReviewItem = "Review1";
 
 // The run window's menu bar as a model: captions, check marks and enabled
 // state. The window shows it; commands change it here.

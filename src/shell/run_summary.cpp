@@ -10,26 +10,19 @@ bool InZone(const StationData& station, int32_t frame) {
     return station.ZoneStart <= frame && frame <= station.ZoneEnd;
 }
 
-// "hh:mm:ss" of a clock in 1/30 s; like the cab clock, hours go past 24.
-std::string ClockText(int32_t ticks) {
-    const int64_t t = ticks;
-    const int64_t seconds = (t < 0 ? -t : t) / 30;
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%s%02lld:%02lld:%02lld", t < 0 ? "-" : "",
-                  static_cast<long long>(seconds / 3600), static_cast<long long>(seconds / 60 % 60),
-                  static_cast<long long>(seconds % 60));
-    return buffer;
-}
-
 // A clock with its difference from the timetable, e.g. "10:00:41 (+11.7 s)".
 std::string AgainstTimetable(int32_t ticks, int32_t timetable) {
-    char buffer[48];
-    std::snprintf(buffer, sizeof buffer, " (%+.1Lf s)",
-                  (static_cast<long double>(ticks) - timetable) / 30);
-    return ClockText(ticks) + buffer;
+    return ClockText(ticks) + " (" + SecondsAgainstTimetable(ticks, timetable) + ")";
 }
 
 }  // namespace
+
+std::string SecondsAgainstTimetable(int32_t ticks, int32_t timetable) {
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "%+.1Lf s",
+                  (static_cast<long double>(ticks) - timetable) / 30);
+    return buffer;
+}
 
 void RunSummary::Observe(const RunState& state, const LineDefinition& line) {
     if (stations_.size() != line.Station.size()) {
@@ -55,7 +48,11 @@ void RunSummary::Observe(const RunState& state, const LineDefinition& line) {
 }
 
 void RunSummary::ObserveProtection(const RunState& state) {
-    if (state.AtsAlarm && !atsAlarm_) ++atsAlarms_;
+    const auto happened = [&](ProtectionKind kind, int& count) {
+        ++count;
+        events_.push_back({kind, state.Distance, state.ClockTicks});
+    };
+    if (state.AtsAlarm && !atsAlarm_) happened(ProtectionKind::AtsAlarm, atsAlarms_);
     if (state.ForcedEB && !forcedEB_) {
         // The vigilance device counts only while the train runs forward above
         // 1 km/h, so a counter that was running and is back at 0 there means
@@ -64,11 +61,13 @@ void RunSummary::ObserveProtection(const RunState& state) {
         const bool deviceFired =
             state.Speed > kFixed4Scale && state.VigilanceTimer == 0 && vigilanceTimer_ > 0;
         if (deviceFired || !state.AtsAlarm)
-            ++vigilanceBrakings_;
+            happened(ProtectionKind::VigilanceBraking, vigilanceBrakings_);
         else
-            ++atsBrakings_;
+            happened(ProtectionKind::AtsBraking, atsBrakings_);
     }
-    if (state.SpeedCheckEB && !speedCheckEB_) ++speedCheckBrakings_;
+    if (state.SpeedCheckEB && !speedCheckEB_) {
+        happened(ProtectionKind::SpeedCheckBraking, speedCheckBrakings_);
+    }
     atsAlarm_ = state.AtsAlarm;
     forcedEB_ = state.ForcedEB;
     speedCheckEB_ = state.SpeedCheckEB;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -11,6 +12,19 @@
 #include "sim/run_state.h"
 
 namespace kelvaron {
+
+// "hh:mm:ss" of a clock in 1/30 s; like the cab clock, hours go past 24.
+inline std::string ClockText(int32_t ticks) {
+    const int64_t t = ticks;
+    const int64_t seconds = (t < 0 ? -t : t) / 30;
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%s%02lld:%02lld:%02lld", t < 0 ? "-" : "",
+                  static_cast<long long>(seconds / 3600), static_cast<long long>(seconds / 60 % 60),
+                  static_cast<long long>(seconds % 60));
+    return buffer;
+}
+// How far a clock is from the timetable, e.g. "+11.7 s".
+std::string SecondsAgainstTimetable(int32_t ticks, int32_t timetable);
 
 // What the driver made of a run, gathered refresh by refresh: where the train
 // stopped and how well, against the timetable, how fast, and how often the
@@ -30,6 +44,14 @@ class RunSummary {
         std::optional<int32_t> beyondTicks;     // first seen beyond the zone
     };
 
+    // Where the protection rang or braked, in the order it happened.
+    enum class ProtectionKind { AtsAlarm, AtsBraking, VigilanceBraking, SpeedCheckBraking };
+    struct ProtectionEvent {
+        ProtectionKind kind;
+        long double distance = 0;  // 1/100 m
+        int32_t clockTicks = 0;
+    };
+
     // Called after every refresh.
     void Observe(const RunState& state, const LineDefinition& line);
 
@@ -43,6 +65,7 @@ class RunSummary {
     int AtsBrakingCount() const { return atsBrakings_; }
     int VigilanceBrakingCount() const { return vigilanceBrakings_; }
     int SpeedCheckBrakingCount() const { return speedCheckBrakings_; }
+    const std::vector<ProtectionEvent>& ProtectionEvents() const { return events_; }
 
   private:
     void ObserveProtection(const RunState& state);
@@ -56,6 +79,7 @@ class RunSummary {
     bool forcedEB_ = false, speedCheckEB_ = false, atsAlarm_ = false;
     int32_t vigilanceTimer_ = 0;
     int atsAlarms_ = 0, atsBrakings_ = 0, vigilanceBrakings_ = 0, speedCheckBrakings_ = 0;
+    std::vector<ProtectionEvent> events_;
 };
 
 }  // namespace kelvaron

@@ -129,6 +129,7 @@ void PlayScript(const RunScript& script, std::optional<int64_t> untilMs, Scripte
     }
     client.afterRefresh = [&](int64_t t) {
         recording.summary.Observe(run.window.State(), run.window.Line());
+        if (recording.review) recording.review->Observe(t, run.window.Context());
         if (recording.trace) recording.trace->WriteRow(t, "refresh", run.window.State(), stations);
     };
     // The driver takes a standing train: the run starts with it.

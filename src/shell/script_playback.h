@@ -8,6 +8,7 @@
 #include "platform/headless/scripted_joystick.h"
 #include "platform/headless/scripted_serial_port.h"
 #include "platform/headless/virtual_mixer.h"
+#include "shell/run_review.h"
 #include "shell/run_script.h"
 #include "shell/run_summary.h"
 #include "shell/run_window.h"
@@ -80,11 +81,13 @@ class VirtualTimePlayer {
 };
 
 // Where the run is recorded: the trace (none when null), one row per refresh
-// and also per tick with `traceTicks`, and the summary.
+// and also per tick with `traceTicks`, the summary, and the review (none
+// when null).
 struct RunRecording {
     TraceWriter* trace = nullptr;
     bool traceTicks = false;
     RunSummary& summary;
+    RunReview* review = nullptr;
 };
 
 // Plays the script (and the driver, when given) on a run whose timers have

@@ -15,6 +15,11 @@
 //   BM_RefreshStep/<step>    each step of the refresh on its own, in the
 //                            refresh's order, within the big line's run, so
 //                            that the slowest shows.
+//   BM_Review/<what>         the review of the sample thirty minutes (18 000
+//                            refreshes), gathered beside the run: `window`
+//                            paints the whole run into a 1200 x 600 picture
+//                            as the review window does, `png` and `svg` write
+//                            the exported page (1600 x 900) to a file.
 //
 // items_per_second of the thirty-minute runs is simulated seconds per CPU
 // second; sim_s_per_wall_s is the same per wall-clock second. The value window
@@ -27,7 +32,10 @@
 // the mean but hardly the median.
 
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
+#include <QtGui/QImage>
+#include <QtGui/QPainter>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -42,6 +50,8 @@
 
 #include "bench_data.h"
 #include "data/clock_face.h"
+#include "gui/review_chart.h"
+#include "gui/review_picture.h"
 #include "input/handle_operations.h"
 #include "input/keyboard.h"
 #include "platform/ffmpeg/ffmpeg_video_reader.h"
@@ -61,6 +71,8 @@
 #include "run/stations.h"
 #include "run/track_signs.h"
 #include "run/train_protection.h"
+#include "shell/run_review.h"
+#include "shell/run_summary.h"
 #include "shell/run_window.h"
 #include "sim/air_brake.h"
 #include "sim/motion_update.h"
@@ -431,6 +443,11 @@ class BenchRun : public SchedulerClient {
     int64_t LastNs() const { return lastNs_; }
     const Driver& Driving() const { return driver_; }
     const RunState& State() { return window_.State(); }
+    // Gathers the run's summary and review from the next refresh on.
+    void Review(RunSummary& summary, RunReview& review) {
+        summary_ = &summary;
+        review_ = &review;
+    }
     size_t Faults() const { return window_.RefreshFaults().size() + steppedFaults_; }
 
   private:
@@ -457,6 +474,10 @@ class BenchRun : public SchedulerClient {
             measured_ = true;
         } else {
             window_.Timer1Timer();
+        }
+        if (review_) {
+            summary_->Observe(window_.State(), window_.Line());
+            review_->Observe(t, window_.Context());
         }
     }
 
@@ -499,6 +520,8 @@ class BenchRun : public SchedulerClient {
     int64_t lastNs_ = 0;
     bool measured_ = false;
     size_t steppedFaults_ = 0;
+    RunSummary* summary_ = nullptr;
+    RunReview* review_ = nullptr;
 };
 
 // ---------------------------------------------------------------------------
@@ -660,6 +683,59 @@ BENCHMARK(BM_RefreshBig)
     }
     return true;
 }();
+
+// The review of the sample thirty minutes, gathered once.
+const ReviewPlot* SampleReview(benchmark::State& state) {
+    static const std::optional<ReviewPlot> plot = []() -> std::optional<ReviewPlot> {
+        BenchRun run(SampleRunData());
+        RunSummary summary;
+        RunReview review;
+        run.Review(summary, review);
+        if (run.Start()) return std::nullopt;
+        run.RunFor(kRunMs);
+        return review.Plot(summary);
+    }();
+    if (!plot) state.SkipWithError("the sample run cannot be built");
+    return plot ? &*plot : nullptr;
+}
+
+void BM_ReviewWindow(benchmark::State& state) {
+    const ReviewPlot* plot = SampleReview(state);
+    if (plot == nullptr) return;
+    EnsureGuiApplication();
+    const ReviewChart chart(*plot);
+    QImage image(1200, 600, QImage::Format_RGB32);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        chart.Paint(painter, QRectF(0, 0, 1200, 600), chart.WholeRun());
+    }
+    state.counters["refreshes"] = static_cast<double>(plot->samples.size());
+}
+BENCHMARK(BM_ReviewWindow)->Name("BM_Review/window")->Unit(benchmark::kMillisecond);
+
+void ReviewExport(benchmark::State& state, const char* extension) {
+    const ReviewPlot* plot = SampleReview(state);
+    if (plot == nullptr) return;
+    const auto file = std::filesystem::temp_directory_path() /
+                      ("kelvaron-bench-review-" + std::to_string(getpid()) + extension);
+    std::string error;
+    for (auto _ : state) {
+        if (!WriteReviewPicture(*plot, file, &error)) {
+            state.SkipWithError(error.c_str());
+            break;
+        }
+    }
+    state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(file));
+    std::filesystem::remove(file);
+}
+void BM_ReviewPng(benchmark::State& state) {
+    ReviewExport(state, ".png");
+}
+void BM_ReviewSvg(benchmark::State& state) {
+    ReviewExport(state, ".svg");
+}
+BENCHMARK(BM_ReviewPng)->Name("BM_Review/png")->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReviewSvg)->Name("BM_Review/svg")->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kelvaron

@@ -30,6 +30,9 @@ target_link_libraries(kelvaron-review PRIVATE kelvaron_review_drawing)
 set_target_properties(kelvaron-review PROPERTIES PREFIX "" LIBRARY_OUTPUT_DIRECTORY
                       ${CMAKE_BINARY_DIR})
 add_dependencies(kelvaron kelvaron-review)
+if(TARGET run_bench)
+    target_link_libraries(run_bench PRIVATE kelvaron_review_drawing)
+endif()
 
 add_library(kelvaron_gui STATIC ${GUI_SOURCES})
 target_link_libraries(kelvaron_gui PUBLIC kelvaron_core kelvaron_platform_qt

@@ -14,9 +14,8 @@ namespace {
 
 constexpr int kScoreLineHeight = 17;
 
-// Text needs Qt's font database, which needs an application object; the
-// headless runner has none and no display, so it gets one that draws off
-// screen.
+}  // namespace
+
 void EnsureGuiApplication() {
     if (QGuiApplication::instance() != nullptr) return;
     static int argc = 3;
@@ -24,8 +23,6 @@ void EnsureGuiApplication() {
     static char* argv[] = {name, option, platform, nullptr};
     static QGuiApplication application(argc, argv);
 }
-
-}  // namespace
 
 void PaintReviewPage(QPainter& painter, const ReviewChart& chart, QSize size) {
     const int textHeight = static_cast<int>(chart.ScoreLines().size()) * kScoreLineHeight + 16;

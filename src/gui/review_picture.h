@@ -15,6 +15,11 @@ class ReviewChart;
 // The size of an exported review: wide enough for a line's stations to be told apart.
 inline constexpr QSize kReviewPictureSize(1600, 900);
 
+// Text needs Qt's font database, which needs an application object: makes
+// one that draws off screen for a program that has none (the headless
+// runner has no display).
+void EnsureGuiApplication();
+
 // The exported page: the whole run's chart with the score beneath it.
 void PaintReviewPage(QPainter& painter, const ReviewChart& chart, QSize size);
 

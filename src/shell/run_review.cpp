@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "data/track_position_table.h"
 #include "run/signal_image_classes.h"
 #include "run/train_protection.h"
 
@@ -68,7 +69,14 @@ void RunReview::Observe(int64_t tMs, const RunContext& run) {
         brakeNotches_ = run.train.Brake;
         stopPositionsM_.clear();
         for (const StationData& station : run.line.Station) {
-            stopPositionsM_.push_back(station.StopPosition / 100.0);
+            // A station where trains pass has no stop position: it stands
+            // where the middle of its zone is.
+            std::optional<int32_t> at = station.StopPosition;
+            if (station.Kind == 1) {
+                at = PositionOfFrame(
+                    run.line, (static_cast<long double>(station.ZoneStart) + station.ZoneEnd) / 2);
+            }
+            stopPositionsM_.push_back(at.value_or(station.StopPosition) / 100.0);
         }
         signalAspect_.assign(run.line.Signal.size(), -1);
         signalMarked_.assign(run.line.Signal.size(), false);

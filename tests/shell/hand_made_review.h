@@ -1,5 +1,6 @@
 // A short run made by hand, refresh by refresh, with its review: leaves
-// station A (stop position 50 m), passes signal S1 (600 m) at caution, meets
+// station A (stop position 50 m), passes signal S1 (600 m) at caution and
+// station P (frames 1000 to 1100, where trains pass), meets
 // the ATS bell and the braking pattern of a 45 km/h limit at 1500 m, and
 // stops 1.50 m past station B's stop position (2000 m), 15 s after B's
 // timetable time.
@@ -23,8 +24,11 @@ struct HandMadeReview {
         r.train.ATS_Type = 1;       // braking pattern
         r.train.BrakeRate = 35000;  // 3.5 km/h/s
         r.line.LineName = "Test line";
-        r.line.Station = {Station("A", 0, 100, 5000, 1080900),
+        // Filmed at 36 km/h throughout: a third of a metre a frame.
+        r.line.SpeedUnit = {{0, 6000, 36, 36, 200000}};
+        r.line.Station = {Station("A", 0, 100, 5000, 1080900), Station("P", 1000, 1100, 0, 0),
                           Station("B", 2000, 2100, 200000, 1083000)};
+        r.line.Station[1].Kind = 1;  // passed
         SignalData s1;
         s1.Name = "S1";
         s1.Type = 1;

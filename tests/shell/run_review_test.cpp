@@ -39,13 +39,17 @@ TEST(RunReview, SeriesAndMarkersAlongTheRun) {
 
     // A left 3 ticks (0.1 s) after its 10:00:30; B stood 150 (1/100 m) past
     // its stop position, 450 ticks (15 s) after its 10:01:40.
+    // P has no stop position: it stands at its zone's middle frame 1050,
+    // 1050 / 3 = 350 m along the line.
     const auto stations = review.Stations(made.summary);
-    ASSERT_EQ(stations.size(), 2u);
+    ASSERT_EQ(stations.size(), 3u);
     EXPECT_EQ(stations[0].name, "A");
     EXPECT_DOUBLE_EQ(stations[0].distanceM, 50.0);
     EXPECT_EQ(stations[0].result, "dep +0.1 s");
-    EXPECT_DOUBLE_EQ(stations[1].distanceM, 2000.0);
-    EXPECT_EQ(stations[1].result, "+1.50 m, arr +15.0 s");
+    EXPECT_DOUBLE_EQ(stations[1].distanceM, 350.0);
+    EXPECT_EQ(stations[1].result, "passed");
+    EXPECT_DOUBLE_EQ(stations[2].distanceM, 2000.0);
+    EXPECT_EQ(stations[2].result, "+1.50 m, arr +15.0 s");
 
     const auto protection = review.Protection(made.summary);
     ASSERT_EQ(protection.size(), 1u);
@@ -81,7 +85,7 @@ TEST(RunReview, ScoreSaysHowEachPartWasCounted) {
     EXPECT_EQ(missed[0].points, 13);
     EXPECT_EQ(missed[1].points, 0);
     EXPECT_EQ(missed[1].counted.substr(0, 27), "0 of 1 stops within 0.5 m; ");
-    EXPECT_EQ(ranThrough.review.Stations(ranThrough.summary)[1].result, "not stopped");
+    EXPECT_EQ(ranThrough.review.Stations(ranThrough.summary)[2].result, "not stopped");
 }
 
 TEST(RunReview, TableHasOneRowPerRefresh) {

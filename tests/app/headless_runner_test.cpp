@@ -1,8 +1,10 @@
 // Whole runs through `kelvaron --headless`: a script of driver inputs over the
-// sample train and line, checked on the trace, the sound log and the summary.
+// sample train and line, checked on the trace, the sound log, the summary and the review.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <QtCore/QXmlStreamReader>
+#include <QtGui/QImage>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -75,6 +77,11 @@ class HeadlessRun : public ::testing::Test {
 
     Outcome RunFixtureScript(const std::string& name, const std::string& options = "") {
         return Run(test::ReadAll(test::FixtureDir() / "fixtures" / name), options);
+    }
+
+    // The drive-and-stop script with its review written to `file`.
+    Outcome Review(const fs::path& file) {
+        return RunFixtureScript("e2e_drive_and_stop.txt", "--review '" + file.string() + "'");
     }
 
     std::string SoundLogOption() const {
@@ -427,6 +434,86 @@ TEST_F(HeadlessRun, UntilTickRowsAndTheSoundLog) {
     EXPECT_TRUE(has("39700 23 play"));
     EXPECT_TRUE(has("39800 32 play"));
     EXPECT_FALSE(has("29700 13 play"));
+}
+
+TEST_F(HeadlessRun, ReviewTableHasARowPerRefreshAndTheScoreFollowsTheSummary) {
+    Outcome o = Review(dir_ / "review.csv");
+    ASSERT_EQ(o.exitCode, 0) << o.err;
+    std::map<int64_t, std::vector<std::string>> rows;
+    std::istringstream csv(test::ReadAll(dir_ / "review.csv"));
+    std::string line;
+    std::getline(csv, line);
+    EXPECT_EQ(line,
+              "t_ms,clock,distance_m,speed_kmh,limit_kmh,pattern_brake_kmh,pattern_warning_kmh,"
+              "power_notch,brake_notch,forced_braking");
+    while (std::getline(csv, line)) {
+        std::vector<std::string> cells;
+        std::istringstream in(line);
+        for (std::string cell; std::getline(in, cell, ',');) cells.push_back(cell);
+        cells.resize(10);
+        rows[std::stoll(cells[0])] = cells;
+    }
+    // Refreshes every 100 ms from the start at 0 to the close at 70.05 s: 700.
+    ASSERT_EQ(rows.size(), 700u);
+    EXPECT_EQ(rows.begin()->first, 100);
+    EXPECT_EQ(rows.rbegin()->first, 70000);
+    // Three ticks of 1/30 s after the line's 10:00:00.
+    EXPECT_EQ(rows[100][1], "10:00:00");
+    // Standing until full power at 41 s; 3.0 km/h/s for 0.1 s gives 0.30 km/h at 41.2 s.
+    EXPECT_EQ(rows[41000][2], "0.00");
+    EXPECT_EQ(rows[41100][7], "4");
+    EXPECT_EQ(rows[41200][3], "0.30");
+    // "5" at 48 s lets go of both handles; four "." at 50 s take B4.
+    EXPECT_EQ(rows[48100][7], "0");
+    EXPECT_EQ(rows[50100][8], "-4");
+
+    // The score comes after the summary's table. The start brake let go
+    // standing costs nothing; P0 -> P4 starting off, P4 -> N and N -> B4
+    // while moving, three notches beyond the first each: 25 - 9.
+    const size_t summaryEnd = o.out.find("ATS alarms: 0;");
+    const size_t score = o.out.find("Score ");
+    ASSERT_NE(summaryEnd, std::string::npos) << o.out;
+    ASSERT_NE(score, std::string::npos) << o.out;
+    EXPECT_LT(summaryEnd, score);
+    EXPECT_NE(o.out.find("  Comfort 16/25: 4 handle moves, 3 jolts"), std::string::npos) << o.out;
+}
+
+TEST_F(HeadlessRun, ReviewPicturesHoldTheWholeLine) {
+    Outcome o = Review(dir_ / "review.svg");
+    ASSERT_EQ(o.exitCode, 0) << o.err;
+    QXmlStreamReader svg(QString::fromStdString(test::ReadAll(dir_ / "review.svg")));
+    QString text;
+    bool rootIsSvg = false;
+    while (!svg.atEnd()) {
+        svg.readNext();
+        if (svg.isStartElement() && svg.name() == QStringLiteral("svg")) rootIsSvg = true;
+        if (svg.isCharacters()) text += svg.text();
+    }
+    ASSERT_FALSE(svg.hasError()) << svg.errorString().toStdString();
+    EXPECT_TRUE(rootIsSvg);
+    // The run ends before 桜町; the line's every station is still in the picture.
+    for (const char* station : {"中央駅", "桜町", "港北"}) {
+        EXPECT_TRUE(text.contains(QString::fromUtf8(station))) << station;
+    }
+    EXPECT_TRUE(text.contains("Score ")) << text.toStdString();
+
+    o = Review(dir_ / "review.PNG");
+    ASSERT_EQ(o.exitCode, 0) << o.err;
+    const QImage png(QString::fromStdString((dir_ / "review.PNG").string()), "PNG");
+    EXPECT_EQ(png.size(), QSize(1600, 900));
+}
+
+TEST_F(HeadlessRun, AReviewThatCannotBeWrittenFailsTheRun) {
+    Outcome o = Review(dir_ / "review.pdf");
+    EXPECT_EQ(o.exitCode, 2);
+    EXPECT_NE(o.err.find("--review takes a .svg, .png or .csv file"), std::string::npos) << o.err;
+    // The run and its summary stand; the missing file is reported, not passed over.
+    for (const char* name : {"review.csv", "review.svg", "review.png"}) {
+        o = Review(dir_ / "no-such-folder" / name);
+        EXPECT_EQ(o.exitCode, 1) << name;
+        EXPECT_NE(o.out.find("Run summary"), std::string::npos);
+        EXPECT_NE(o.err.find("cannot write the review"), std::string::npos) << name << o.err;
+    }
 }
 
 }  // namespace

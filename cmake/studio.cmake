@@ -39,6 +39,14 @@ target_sources(kelvaron_platform_qt PRIVATE
 # The studio's windows are part of the desktop front end.
 target_link_libraries(kelvaron_gui PUBLIC kelvaron_studio kelvaron_platform_opencv)
 
+# The flow measured on the demo video against the speed it was made with.
+if(TARGET demo_data AND TARGET demo_flow_accuracy_test)
+    target_link_libraries(demo_flow_accuracy_test PRIVATE kelvaron_platform_opencv)
+    target_compile_definitions(demo_flow_accuracy_test PRIVATE
+        KELVARON_DEMO_DATA="${DEMO_DATA_DIR}")
+    add_dependencies(demo_flow_accuracy_test demo_data)
+endif()
+
 if(TARGET studio_bench)
     target_link_libraries(studio_bench PRIVATE kelvaron_studio kelvaron_platform_opencv)
 endif()

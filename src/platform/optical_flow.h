@@ -7,8 +7,9 @@
 
 namespace kelvaron {
 
-// Dense motion from one picture to the next: for every pixel of the analysed
-// picture, where it went, in pixels of that picture.
+// Dense motion from one picture to another: for every pixel of the analysed
+// picture, where it went, in pixels of that picture; not a number where it
+// cannot be told.
 struct FlowField {
     int32_t width = 0;
     int32_t height = 0;
@@ -22,7 +23,12 @@ class OpticalFlow {
     virtual ~OpticalFlow() = default;
     // The motion from the picture given before to `picture` into `flow`; false
     // for the first picture of a sequence, which has nothing to compare with.
-    virtual bool Next(const Picture& picture, FlowField& flow) = 0;
+    // The search starts from `expectedRows`, the vertical motion expected of
+    // each row in pixels (empty: none), and finds what differs from it: a
+    // repeating pattern (sleepers) then matches the repetition near what was
+    // expected, not the nearest one.
+    virtual bool Next(const Picture& picture, const std::vector<float>& expectedRows,
+                      FlowField& flow) = 0;
     // Starts a new sequence.
     virtual void Reset() = 0;
 };

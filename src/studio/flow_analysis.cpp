@@ -14,9 +14,11 @@ namespace kelvaron {
 namespace {
 
 // Bumped whenever what the record holds changes meaning.
-constexpr char kCacheMagic[] = "kelvaron-flow 1\n";
+constexpr char kCacheMagic[] = "kelvaron-flow 2\n";
 // Stored motion in 1/100000 of the picture height: a few thousandths of a pixel.
 constexpr double kCacheUnit = 1e-5;
+// Stored for motion that could not be told.
+constexpr int16_t kCacheUnknown = -32768;
 
 struct VideoStamp {
     uint64_t size = 0;
@@ -40,6 +42,124 @@ template <typename T>
 bool Get(std::istream& in, T& value) {
     return static_cast<bool>(in.read(reinterpret_cast<char*>(&value), sizeof value));
 }
+
+// The vertical motion per frame that each row of the next frame is expected to show. Every
+// frame moves the rows of the track bed by one shape, scaled by the distance travelled: the
+// shape is learnt from the first frames that move, and the scale is that of the last frame
+// whose rows kept to the shape (a train cannot change its speed much from one frame to the
+// next; where the picture shows nothing to follow, as in a tunnel, the speed is held).
+class RowExpectation {
+  public:
+    // Pixels per frame for each row; empty while the shape is not known.
+    const std::vector<float>& PerFrame() const { return expected_; }
+    void Learn(const FlowField& field) {
+        RowMedians(field);
+        if (shape_.empty()) {
+            float fastest = 0;
+            for (float m : rows_) fastest = std::max(fastest, std::abs(m));
+            if (fastest >= kShapePixels) first_.push_back(rows_);
+            if (first_.size() >= kShapeFrames) LearnShape();
+            if (shape_.empty()) return;
+        }
+        UpdateScale();
+    }
+
+  private:
+    void UpdateScale() {
+        std::vector<float> ratios;
+        for (size_t y = 0; y < rows_.size(); ++y) {
+            if (shape_[y] > kShapeFloor && !std::isnan(rows_[y]))
+                ratios.push_back(rows_[y] / shape_[y]);
+        }
+        if (ratios.size() < 3) return;
+        const float scale = Median(ratios);
+        for (float& r : ratios) r = std::abs(r - scale);
+        if (Median(ratios) <= kShapeSpread * std::abs(scale) ||
+            std::abs(scale) < kShapePixels / 4) {
+            for (size_t y = 0; y < shape_.size(); ++y) expected_[y] = scale * shape_[y];
+        }
+    }
+
+    // Frames that move at least this much (pixels in the fastest row) teach the shape.
+    static constexpr float kShapePixels = 1.0f;
+    static constexpr size_t kShapeFrames = 30;
+    // Rows moving less than this share of the fastest do not tell the scale.
+    static constexpr float kShapeFloor = 0.2f;
+    // A frame keeps to the shape when its rows' scales differ by no more than this share.
+    static constexpr float kShapeSpread = 0.25f;
+
+    static float Median(std::vector<float>& values) {
+        std::nth_element(values.begin(),
+                         values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2),
+                         values.end());
+        return values[values.size() / 2];
+    }
+
+    // Median over the width of each row, smoothed over a few rows.
+    void RowMedians(const FlowField& field) {
+        std::vector<float> raw(static_cast<size_t>(field.height), 0.0f);
+        std::vector<float> values;
+        for (int32_t y = 0; y < field.height; ++y) {
+            values.clear();
+            const size_t row = static_cast<size_t>(y) * static_cast<size_t>(field.width);
+            for (int32_t x = 0; x < field.width; ++x) {
+                const float v = field.dy[row + static_cast<size_t>(x)];
+                if (!std::isnan(v)) values.push_back(v);
+            }
+            raw[static_cast<size_t>(y)] = values.empty() ? std::nanf("") : Median(values);
+        }
+        constexpr int32_t reach = 3;
+        rows_.assign(raw.size(), 0.0f);
+        for (int32_t y = 0; y < field.height; ++y) {
+            values.clear();
+            for (int32_t k = std::max(0, y - reach); k <= std::min(field.height - 1, y + reach);
+                 ++k) {
+                if (!std::isnan(raw[static_cast<size_t>(k)]))
+                    values.push_back(raw[static_cast<size_t>(k)]);
+            }
+            rows_[static_cast<size_t>(y)] = values.empty() ? std::nanf("") : Median(values);
+        }
+    }
+
+    // Each frame divided by its own size, then the median over the frames, row by row.
+    void LearnShape() {
+        std::vector<float> sizes;
+        for (const auto& frame : first_) {
+            std::vector<float> values;
+            for (float m : frame) {
+                if (!std::isnan(m)) values.push_back(std::abs(m));
+            }
+            std::sort(values.begin(), values.end());
+            sizes.push_back(values.empty() ? 0.0f : values[values.size() * 9 / 10]);
+        }
+        shape_.assign(rows_.size(), 0.0f);
+        float largest = 0;
+        std::vector<float> values;
+        for (size_t y = 0; y < shape_.size(); ++y) {
+            values.clear();
+            for (size_t f = 0; f < first_.size(); ++f) {
+                if (sizes[f] > 0 && y < first_[f].size() && !std::isnan(first_[f][y])) {
+                    values.push_back(first_[f][y] / sizes[f]);
+                }
+            }
+            shape_[y] = values.empty() ? 0.0f : Median(values);
+            largest = std::max(largest, shape_[y]);
+        }
+        if (largest <= 0) {
+            shape_.clear();
+            first_.clear();
+            return;
+        }
+        for (float& v : shape_) v /= largest;
+        first_.clear();
+        expected_.assign(shape_.size(), 0.0f);
+    }
+
+    std::vector<float> rows_;
+    std::vector<std::vector<float>> first_;
+    std::vector<float> shape_;
+    std::vector<float> expected_;
+};
 
 // Frames decoded ahead, handed from the decoding thread to the measuring one.
 class FrameQueue {
@@ -109,11 +229,13 @@ std::optional<FlowRecord> AnalyseFlow(VideoReader& video, OpticalFlow& flow,
     flow.Reset();
     FlowField field;
     Picture picture;
+    RowExpectation expectation;
     bool stopped = false;
     int32_t done = 0;
     while (queue.Pop(picture)) {
-        if (flow.Next(picture, field)) {
+        if (flow.Next(picture, expectation.PerFrame(), field)) {
             record.Append(field);
+            expectation.Learn(field);
         } else {
             record.Append(FlowField{});
         }
@@ -172,7 +294,8 @@ std::optional<FlowRecord> LoadFlowCache(const std::filesystem::path& video) {
     }
     record.bands.resize(stored.size());
     for (size_t i = 0; i < stored.size(); ++i) {
-        record.bands[i] = static_cast<float>(stored[i] * kCacheUnit);
+        record.bands[i] =
+            stored[i] == kCacheUnknown ? std::nanf("") : static_cast<float>(stored[i] * kCacheUnit);
     }
     return record;
 }
@@ -193,7 +316,7 @@ bool SaveFlowCache(const std::filesystem::path& video, const FlowRecord& record)
         Put(out, FlowRecord::kBands);
         for (float value : record.bands) {
             const double units = std::clamp(value / kCacheUnit, -32767.0, 32767.0);
-            Put(out, static_cast<int16_t>(std::lround(units)));
+            Put(out, std::isnan(value) ? kCacheUnknown : static_cast<int16_t>(std::lround(units)));
         }
         if (!out) {
             std::error_code ignored;

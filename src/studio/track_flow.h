@@ -11,30 +11,32 @@
 namespace kelvaron {
 
 // What the speed estimate keeps of a video's optical flow: for every frame,
-// the vertical motion of each horizontal band of the picture's middle, in
-// picture heights, from the frame before (frame 0 has none).
+// the vertical motion of each horizontal band of the picture, in picture
+// heights, from the frame before (frame 0 has none; not a number where the
+// flow could not tell).
 //
 // A camera at height h looking along a level track sees a point of the track
 // bed at distance Z on the row y = yh + f h / Z below the horizon yh. Moving
-// forward by d, the point moves down by d (y - yh)^2 / (f h). So every band of
-// the track bed moves in proportion to the square of its distance below the
-// horizon, and the factor is the distance travelled over the constant f h: the
-// camera's height, its lens and the track's texture do not enter, and one span
-// of known length sets the scale.
+// forward by d, the point moves down from r = y - yh to r' = f h / (Z - d),
+// so d / (f h) = 1 / r - 1 / r' = (r' - r) / (r r'). Every band of the track
+// bed gives the same distance over the constant f h: the camera's height, its
+// lens and the track's texture do not enter, and one span of known length sets
+// the scale.
 struct FlowRecord {
     static constexpr int32_t kBands = 120;
     double framesPerSecond = 30;
     std::vector<float> bands;  // frame after frame, kBands each, top to bottom
 
     int32_t FrameCount() const { return static_cast<int32_t>(bands.size() / kBands); }
-    // Appends a frame: the median vertical motion of each band over the middle
-    // half of the width (where the track bed is and sideways turning moves
-    // rows least). An empty field appends a frame without motion.
+    // Appends a frame: the median vertical motion of each band over the width
+    // (the textured sides count as much as the track, whose sleepers repeat).
+    // An empty field appends a frame without motion.
     void Append(const FlowField& field);
 };
 
 // The motion of the camera along the track, frame by frame, up to a scale.
 struct TrackMotion {
+    double framesPerSecond = 30;
     double horizon = 0;           // picture heights from the top
     std::vector<double> forward;  // per frame, from the frame before; (y - yh)^2 units
     std::vector<bool> still;      // per frame: part of a stretch standing still

@@ -36,10 +36,11 @@ std::vector<double> Ride() {
     return perFrame;
 }
 
-// What a camera looking along a level track would see, picture heights per frame: the bed
-// below the horizon moves by the distance times (y - 0.42)^2 / 3 (3 = f h in picture
-// heights and metres), plus a bounce of the cab shared by all rows and some noise. Above
-// the horizon things move at random; the bottom eighth is the cab's own dashboard.
+// What a camera looking along a level track would see, picture heights: a row r below the
+// horizon (0.42) sees the bed at f h / r (f h = 3, picture heights and metres); after d metres
+// it shows on the row 1 / (1 / r - d / 3). Plus a bounce of the cab shared by all rows and
+// some noise. Above the horizon things move at random; the bottom eighth is the cab's own
+// dashboard.
 class RideFlow {
   public:
     RideFlow(std::vector<double> ride, uint32_t seed) : ride_(std::move(ride)), random_(seed) {}
@@ -51,19 +52,21 @@ class RideFlow {
         field.dx.assign(width * height, 0.0f);
         field.dy.assign(width * height, 0.0f);
         const double travelled = ride_[std::min(n + 1, ride_.size() - 1)];
-        const double bounce = 0.0008 * std::sin(static_cast<double>(n) / 4);
+        auto bounce = [](size_t k) { return 0.0008 * std::sin(static_cast<double>(k) / 4); };
         std::normal_distribution<double> noise(0, 0.0006);
         std::uniform_real_distribution<double> clutter(-0.01, 0.01);
         for (int32_t y = 0; y < height; ++y) {
             const double row = (y + 0.5) / height;
+            const double r = row - 0.42;
             for (int32_t x = 0; x < width; ++x) {
                 double m = 0;
                 if (row >= 0.875) {
                     m = 0;  // the cab does not move in its own picture
-                } else if (row < 0.42) {
+                } else if (r < 0) {
                     m = clutter(random_);
                 } else {
-                    m = travelled * (row - 0.42) * (row - 0.42) / 3 + bounce + noise(random_);
+                    m = 1 / (1 / r - travelled / 3) - r + bounce(n + 1) - bounce(n) +
+                        noise(random_);
                 }
                 field.dy[static_cast<size_t>(y * width + x)] = static_cast<float>(m * height);
             }

@@ -3,20 +3,22 @@
 #include <cstddef>
 #include <functional>
 #include <utility>
+#include <vector>
 
 #include "platform/optical_flow.h"
 
 namespace kelvaron {
 
 // A flow sequence known beforehand: the n-th call after the first of a
-// sequence gives field n-1 of the generator, whatever the pictures. Lets the
-// speed estimate be tested on motion whose cause is known exactly.
+// sequence gives field n-1 of the generator, whatever the pictures and the
+// expected motion. Lets the speed estimate be tested on motion whose cause is
+// known exactly.
 class KnownFlow : public OpticalFlow {
   public:
     using Generator = std::function<void(size_t n, FlowField& field)>;
     explicit KnownFlow(Generator generator) : generator_(std::move(generator)) {}
 
-    bool Next(const Picture&, FlowField& flow) override {
+    bool Next(const Picture&, const std::vector<float>&, FlowField& flow) override {
         if (!started_) {
             started_ = true;
             next_ = 0;

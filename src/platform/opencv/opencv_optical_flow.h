@@ -15,7 +15,8 @@ class OpenCvOpticalFlow : public OpticalFlow {
     OpenCvOpticalFlow(const OpenCvOpticalFlow&) = delete;
     OpenCvOpticalFlow& operator=(const OpenCvOpticalFlow&) = delete;
 
-    bool Next(const Picture& picture, FlowField& flow) override;
+    bool Next(const Picture& picture, const std::vector<float>& expectedRows,
+              FlowField& flow) override;
     void Reset() override;
 
   private:

@@ -15,6 +15,8 @@
 #include "gui/movie_view.h"
 #include "gui/panel_painter.h"
 #include "gui/run_window_widget.h"
+#include "gui/studio/studio_session.h"
+#include "gui/studio/studio_window.h"
 #include "gui/window_placement.h"
 #include "platform/qt/qt_program_settings.h"
 
@@ -52,6 +54,7 @@ TitleScreen::TitleScreen(GuiServices services, VideoReader& movieReader, KeyRout
       picture_(new QLabel(this)),
       movie_(new MovieView(movieReader, services.run.mixer, this)),
       openFolder_(new QPushButton(QString::fromUtf8("Open line folder…"), this)),
+      studioButton_(new QPushButton(QString::fromUtf8("路線スタジオ"), this)),
       recent_(new QComboBox(this)),
       loading_(new QLabel("Loading...", this)),
       status_(new QLabel(this)) {
@@ -101,6 +104,19 @@ TitleScreen::TitleScreen(GuiServices services, VideoReader& movieReader, KeyRout
         return chosen.toStdString();
     };
 
+    // The studio makes lines for the folder; its button sits above the folder's.
+    studioButton_->setGeometry(11, 381, 130, 19);
+    studioButton_->setStyleSheet(kButtonStyle);
+    studioButton_->setFocusPolicy(Qt::NoFocus);
+    QObject::connect(studioButton_, &QPushButton::clicked, [this] { OpenStudio(); });
+    askForLineFile = [this]() -> std::optional<std::filesystem::path> {
+        const QString chosen = QFileDialog::getOpenFileName(
+            this, QString::fromUtf8("路線スタジオ"), QString::fromStdString(dataDir_.string()),
+            "Line files (*.dat)");
+        if (chosen.isEmpty()) return std::nullopt;
+        return std::filesystem::path(chosen.toStdString());
+    };
+
     loading_->setGeometry(257, 231, 100, 20);
     loading_->setAlignment(Qt::AlignCenter);
     loading_->setStyleSheet("color: white; background: rgb(40, 40, 40);");
@@ -138,6 +154,24 @@ void TitleScreen::Open() {
     ShowTitlePicture();
     ShowRecentFolders();
     CentreOnScreen(*this);
+}
+
+bool TitleScreen::OpenStudio() {
+    const auto chosen = askForLineFile();
+    if (!chosen) return false;
+    // A line names its pictures, sounds and video from its own folder.
+    const std::filesystem::path file = dataDir_ / *chosen;
+    auto studio = std::make_unique<StudioSession>(services_, keys_, valueWindow_, helpWindow_,
+                                                  file.parent_path());
+    std::string error;
+    if (!studio->Open(file.filename().string(), std::nullopt, error)) {
+        services_.run.messages.Show(error);
+        return false;
+    }
+    studio_ = std::move(studio);
+    studio_->Window()->show();
+    studio_->Window()->activateWindow();
+    return true;
 }
 
 void TitleScreen::ShowTitlePicture() {

@@ -23,6 +23,7 @@ namespace kelvaron {
 class HelpWindowWidget;
 class MovieView;
 class RunWindowWidget;
+class StudioSession;
 class ValueWindowWidget;
 
 // The title screen, the program's main window: the opening movie, a title
@@ -66,6 +67,15 @@ class TitleScreen : public QWidget {
     // The folder chooser; returns nothing when cancelled. Tests put their own here.
     std::function<std::optional<std::filesystem::path>()> askForFolder;
 
+    // "路線スタジオ": asks for a line file (the chooser starts in the line
+    // folder) and opens the line studio on it, in the file's own folder; false,
+    // with a message, when the line cannot be read.
+    bool OpenStudio();
+    StudioSession* Studio() const { return studio_.get(); }
+    // The line file chooser: a path, relative to the line folder or absolute;
+    // nothing when cancelled. Tests put their own here.
+    std::function<std::optional<std::filesystem::path>()> askForLineFile;
+
     // The program must end with this exit code (start-up failed, or the sound
     // device was lost).
     std::function<void(int code)> onFatal;
@@ -95,10 +105,12 @@ class TitleScreen : public QWidget {
     MovieView* movie_;
     std::array<QPushButton*, 4> buttons_{};
     QPushButton* openFolder_;
+    QPushButton* studioButton_;
     QComboBox* recent_;
     QLabel* loading_;
     QLabel* status_;
     std::unique_ptr<RunWindowWidget> run_;
+    std::unique_ptr<StudioSession> studio_;
 };
 
 }  // namespace kelvaron

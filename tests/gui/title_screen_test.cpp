@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QtCore/QSettings>
+#include <QtWidgets/QPushButton>
 #include <fstream>
 #include <QtGui/QAction>
 #include <QtGui/QKeyEvent>
@@ -10,6 +11,8 @@
 #include "gui/help_window_widget.h"
 #include "gui/movie_view.h"
 #include "gui/run_window_widget.h"
+#include "gui/studio/studio_session.h"
+#include "gui/studio/studio_window.h"
 #include "gui/value_window_widget.h"
 #include "gui_test_app.h"
 #include "platform/headless/fake_video_reader.h"
@@ -192,6 +195,39 @@ TEST_F(TitleScreenTest, TheTimerSkipRevealsTheButtonsOnTheThirdTickCountingItsel
     EXPECT_EQ(TicksUntilShown(TitleButton::Local), 1);
     EXPECT_EQ(TicksUntilShown(TitleButton::Help), 3);
     EXPECT_EQ(TicksUntilShown(TitleButton::Quit), 1);
+}
+
+TEST_F(TitleScreenTest, TheStudioButtonOpensALineOfTheFolderInTheStudio) {
+    auto* button = [&]() -> QPushButton* {
+        for (auto* b : title->findChildren<QPushButton*>()) {
+            if (b->text() == QString::fromUtf8("路線スタジオ")) return b;
+        }
+        return nullptr;
+    }();
+    ASSERT_NE(button, nullptr);
+
+    // Cancelled, nothing opens; a file that is not there is named and nothing opens.
+    title->askForLineFile = [] { return std::optional<std::filesystem::path>(); };
+    button->click();
+    EXPECT_EQ(title->Studio(), nullptr);
+    title->askForLineFile = [] { return std::optional<std::filesystem::path>("line_gone.dat"); };
+    messages.shown.clear();
+    button->click();
+    EXPECT_EQ(title->Studio(), nullptr);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_NE(messages.shown[0].find("line_gone.dat"), std::string::npos);
+
+    // The folder's express line (the fixture line: three stations) opens in the studio.
+    title->askForLineFile = [] { return std::optional<std::filesystem::path>("line_exp.dat"); };
+    button->click();
+    ASSERT_NE(title->Studio(), nullptr);
+    StudioWindow* studio = title->Studio()->Window();
+    ASSERT_NE(studio, nullptr);
+    EXPECT_TRUE(studio->isVisible());
+    EXPECT_EQ(studio->Line().DataDir(), dir);
+    EXPECT_EQ(studio->Line().FileName(), "line_exp.dat");
+    EXPECT_EQ(studio->Line().Definition().Station.size(), 3u);
+    EXPECT_EQ(studio->Line().CheckMessage(), "");
 }
 
 TEST_F(TitleScreenTest, AnOpenedLineFolderGivesTheRunsAndComesFirstInTheRecentList) {

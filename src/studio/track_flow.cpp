@@ -186,6 +186,26 @@ std::optional<double> HorizonOfShape(const FlowRecord& record, const std::vector
     return horizon;
 }
 
+// Puts a straight line across every run of values not `known`, from the known value before
+// it to the one after it (the first or last known value at the ends).
+void BridgeGaps(std::vector<double>& values, const std::vector<bool>& known) {
+    const auto count = static_cast<int64_t>(values.size());
+    int64_t before = -1;
+    for (int64_t f = 0; f <= count; ++f) {
+        if (f < count && !known[static_cast<size_t>(f)]) continue;
+        if (f - before > 1) {
+            const double from = before >= 0 ? values[static_cast<size_t>(before)]
+                                            : (f < count ? values[static_cast<size_t>(f)] : 0);
+            const double to = f < count ? values[static_cast<size_t>(f)] : from;
+            for (int64_t g = before + 1; g < f; ++g) {
+                values[static_cast<size_t>(g)] =
+                    from + (to - from) * static_cast<double>(g - before) / (f - before);
+            }
+        }
+        before = f;
+    }
+}
+
 // Frames whose speed no train could reach from the speeds around it: a drop from 75 km/h to
 // nothing where a dark tunnel leaves the flow nothing to follow. Followed forwards and
 // backwards from the first and last frames, the speed a train could have moves towards each
@@ -329,21 +349,9 @@ std::optional<TrackMotion> EstimateTrackMotion(const FlowRecord& record, std::st
     // Where the bands do not agree (a dark tunnel, a passing train filling the view) the
     // picture says nothing about the speed; a train's speed changes little in the time, so the
     // frames take the speed of the nearest frames that do, in a straight line between them.
-    int32_t before = -1;
-    for (int32_t f = 0; f <= frames; ++f) {
-        if (f < frames && !sure[static_cast<size_t>(f)]) continue;
-        if (f - before > 1) {
-            const double from = before >= 0
-                                    ? motion.forward[static_cast<size_t>(before)]
-                                    : (f < frames ? motion.forward[static_cast<size_t>(f)] : 0);
-            const double to = f < frames ? motion.forward[static_cast<size_t>(f)] : from;
-            for (int32_t g = before + 1; g < f; ++g) {
-                const double t = static_cast<double>(g - before) / (f - before);
-                motion.forward[static_cast<size_t>(g)] = from + (to - from) * t;
-                quiet[static_cast<size_t>(g)] = false;
-            }
-        }
-        before = f;
+    BridgeGaps(motion.forward, sure);
+    for (int32_t f = 0; f < frames; ++f) {
+        if (!sure[static_cast<size_t>(f)]) quiet[static_cast<size_t>(f)] = false;
     }
     // Only a stretch of quiet frames is a standstill; a single one is a slow frame.
     const auto minimum = static_cast<int32_t>(std::ceil(kStillSeconds * record.framesPerSecond));
@@ -369,62 +377,61 @@ std::optional<SpeedProfile> CalibratedSpeedProfile(const TrackMotion& motion,
         error = "give at least one span of known length (--span F1:F2:METRES)";
         return std::nullopt;
     }
-    std::vector<double> sum(motion.forward.size() + 1, 0);
-    for (size_t f = 0; f < motion.forward.size(); ++f) sum[f + 1] = sum[f] + motion.forward[f];
-    // Motion from frame a to frame b: the steps of frames a+1 .. b.
-    auto between = [&](int32_t a, int32_t b) {
-        return sum[static_cast<size_t>(b) + 1] - sum[static_cast<size_t>(a) + 1];
+    // Metres per unit of motion: least squares over the spans.
+    auto scaleOf = [&](const std::vector<double>& forward) -> std::optional<double> {
+        std::vector<double> sum(forward.size() + 1, 0);
+        for (size_t f = 0; f < forward.size(); ++f) sum[f + 1] = sum[f] + forward[f];
+        double sxy = 0;
+        double sxx = 0;
+        for (const KnownSpan& span : spans) {
+            const std::string name = "the span " + ToDecimal(span.from) + ":" + ToDecimal(span.to);
+            if (span.from < 0 || span.to >= frames || span.from >= span.to) {
+                error =
+                    name + " must run forwards within the video's " + ToDecimal(frames) + " frames";
+                return std::nullopt;
+            }
+            if (!(span.metres > 0)) {
+                error = name + " needs a length of more than 0 m";
+                return std::nullopt;
+            }
+            // Motion from frame a to frame b: the steps of frames a+1 .. b.
+            const double m =
+                sum[static_cast<size_t>(span.to) + 1] - sum[static_cast<size_t>(span.from) + 1];
+            if (m <= 0) {
+                error = name + " shows no motion along the track";
+                return std::nullopt;
+            }
+            sxy += m * span.metres;
+            sxx += m * m;
+        }
+        return sxy / sxx;
     };
-    double sxy = 0;
-    double sxx = 0;
-    for (const KnownSpan& span : spans) {
-        const std::string name = "the span " + ToDecimal(span.from) + ":" + ToDecimal(span.to);
-        if (span.from < 0 || span.to >= frames || span.from >= span.to) {
-            error = name + " must run forwards within the video's " + ToDecimal(frames) + " frames";
-            return std::nullopt;
-        }
-        if (!(span.metres > 0)) {
-            error = name + " needs a length of more than 0 m";
-            return std::nullopt;
-        }
-        const double m = between(span.from, span.to);
-        if (m <= 0) {
-            error = name + " shows no motion along the track";
-            return std::nullopt;
-        }
-        sxy += m * span.metres;
-        sxx += m * m;
-    }
-    const double scale = sxy / sxx;
+    const auto provisional = scaleOf(motion.forward);
+    if (!provisional) return std::nullopt;
 
     // The per-frame motion is noisy, and a frame the matching got wrong is far off: a train
     // cannot change its speed much in half a second, so each frame takes the median of the
-    // half second around it, then the mean of those, which keeps the distance they add up to.
+    // half second around it. Speeds no train could reach are bridged before the spans set the
+    // scale, as a tunnel inside a span would otherwise stretch the whole ride.
     constexpr int64_t half = 7;
-    std::vector<double> measured(motion.forward.size());
-    for (size_t f = 0; f < measured.size(); ++f) measured[f] = motion.forward[f] * scale;
-    std::vector<double> metres(measured.size());
+    std::vector<double> steady(motion.forward.size());
     std::vector<double> window;
     for (int64_t f = 0; f < frames; ++f) {
         const int64_t a = std::max<int64_t>(0, f - half);
         const int64_t b = std::min<int64_t>(frames, f + half + 1);
-        window.assign(measured.begin() + a, measured.begin() + b);
+        window.assign(motion.forward.begin() + a, motion.forward.begin() + b);
         std::nth_element(window.begin(), window.begin() + (b - a) / 2, window.end());
-        metres[static_cast<size_t>(f)] = window[static_cast<size_t>((b - a) / 2)];
+        steady[static_cast<size_t>(f)] = window[static_cast<size_t>((b - a) / 2)];
     }
+    std::vector<double> metres(steady.size());
+    for (size_t f = 0; f < metres.size(); ++f) metres[f] = steady[f] * *provisional;
     const std::vector<bool> plausible = PlausibleSpeeds(metres, motion.framesPerSecond);
-    int32_t before = -1;
-    for (int32_t f = 0; f <= frames; ++f) {
-        if (f < frames && !plausible[static_cast<size_t>(f)]) continue;
-        const double from = before >= 0 ? metres[static_cast<size_t>(before)]
-                                        : (f < frames ? metres[static_cast<size_t>(f)] : 0);
-        const double to = f < frames ? metres[static_cast<size_t>(f)] : from;
-        for (int32_t g = before + 1; g < f; ++g) {
-            metres[static_cast<size_t>(g)] =
-                from + (to - from) * static_cast<double>(g - before) / (f - before);
-        }
-        before = f;
-    }
+    BridgeGaps(steady, plausible);
+    const auto scale = scaleOf(steady);
+    if (!scale) return std::nullopt;
+    for (size_t f = 0; f < metres.size(); ++f) metres[f] = steady[f] * *scale;
+
+    // The mean of the medians over the same half second smooths the steps they leave.
     std::vector<double> prefix(metres.size() + 1, 0);
     for (size_t f = 0; f < metres.size(); ++f) prefix[f + 1] = prefix[f] + metres[f];
     SpeedProfile profile;

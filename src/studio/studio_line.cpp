@@ -12,25 +12,11 @@
 #include "data/cab_image_lists.h"
 #include "data/line_file_reader.h"
 #include "data/track_position_table.h"
+#include "studio/value_sections.h"
 
 namespace kelvaron {
 
 namespace {
-
-// The one-value sections and how many value lines each has.
-size_t ValueLines(const std::string& header) {
-    if (header == "[Staf]") return 2;
-    for (const char* h :
-         {"[LineName]", "[StartPos]", "[FrameRate]", "[StartTime]", "[Speed_YY]", "[Speed_Y]",
-          "[Speed_YG]", "[Speed_G]", "[DataName]", "[Pre_Time]", "[OneMan]"}) {
-        if (header == h) return 1;
-    }
-    return 0;
-}
-
-bool TextValue(const std::string& header) {
-    return header == "[LineName]" || header == "[DataName]" || header == "[Staf]";
-}
 
 // Splits an entry's text into the kind's fields and whatever follows them.
 void SplitFields(const RecordKindSpec& spec, const std::vector<std::string>& lines,
@@ -363,28 +349,49 @@ bool StudioLine::Remove(RecordKind kind, size_t index, std::string& error) {
     return true;
 }
 
-bool StudioLine::SetValue(const std::string& header, const std::vector<std::string>& values,
-                          std::string& error) {
-    const size_t count = ValueLines(header);
-    if (count == 0 || values.size() != count) {
-        error = header + " is not a section of " + ToDecimal(values.size()) + " value line(s)";
-        return false;
+std::vector<std::string> StudioLine::Values(const std::string& header) const {
+    const ValueSectionSpec* spec = FindValueSection(header);
+    if (!spec) return {};
+    std::vector<std::string> values(spec->lines.size());
+    const LineSectionSource* section = source_.Find(header);
+    if (!section) return values;
+    for (size_t i = 0; i < values.size(); ++i) {
+        const size_t line = section->headerLine + 1 + i;
+        if (line <= section->endLine && line < document_.Texts().size()) {
+            values[i] = document_.Texts()[line];
+        }
     }
-    for (const std::string& value : values) {
+    return values;
+}
+
+std::optional<std::string> StudioLine::CheckValues(const std::string& header,
+                                                   const std::vector<std::string>& values) {
+    const ValueSectionSpec* spec = FindValueSection(header);
+    const size_t count = spec ? spec->lines.size() : 0;
+    if (count == 0 || values.size() != count) {
+        return header + " is not a section of " + ToDecimal(values.size()) + " value line(s)";
+    }
+    for (size_t i = 0; i < count; ++i) {
+        const std::string& value = values[i];
         if (value.find_first_of("\r\n") != std::string::npos) {
-            error = header + " \"" + value + "\" may not hold a line break";
-            return false;
+            return header + " \"" + value + "\" may not hold a line break";
         }
         // A value line is compared with the headers after its own, so it may not pass for one.
-        if (value.starts_with("[")) {
-            error = header + " \"" + value + "\" may not begin with \"[\"";
-            return false;
-        }
-        if (!TextValue(header) && !ParseInt(value)) {
-            error = header + " \"" + value + "\" is not a whole number";
-            return false;
+        if (value.starts_with("[")) return header + " \"" + value + "\" may not begin with \"[\"";
+        if (spec->lines[i].type != FieldType::Text && !ParseInt(value)) {
+            return header + " \"" + value + "\" is not a whole number";
         }
     }
+    return std::nullopt;
+}
+
+bool StudioLine::SetValue(const std::string& header, const std::vector<std::string>& values,
+                          std::string& error) {
+    if (auto fault = CheckValues(header, values)) {
+        error = *fault;
+        return false;
+    }
+    const size_t count = values.size();
     const LineSectionSource* section = source_.Find(header);
     if (section && section->endLine == section->headerLine + count) {
         Apply({{section->headerLine + 1, count, values}});

@@ -67,7 +67,12 @@ class StudioLine {
     bool Remove(RecordKind kind, size_t index, std::string& error);
     // Shifts every frame of the record by `frames`.
     bool Move(RecordKind kind, size_t index, int32_t frames, std::string& error);
-    // The value line(s) of a one-value section such as "[LineName]" or "[Staf]".
+    // The value line(s) of a one-value section such as "[LineName]" or "[Staf]"
+    // (see ValueSections); empty texts when the file does not have the section.
+    std::vector<std::string> Values(const std::string& header) const;
+    // Why `values` cannot stand as the section's value lines, or nothing.
+    static std::optional<std::string> CheckValues(const std::string& header,
+                                                  const std::vector<std::string>& values);
     bool SetValue(const std::string& header, const std::vector<std::string>& values,
                   std::string& error);
     bool ReplaceSpeedUnits(const std::vector<SpeedUnitData>& units, std::string& error);

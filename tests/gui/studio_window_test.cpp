@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QtWidgets/QLabel>
+#include <QtWidgets/QLineEdit>
 #include <QtWidgets/QTableWidget>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
+#include "gui/studio/line_values_dialog.h"
 #include "gui/studio/profile_chart.h"
 #include "gui/studio/record_form.h"
 #include "gui_test_app.h"
@@ -87,6 +89,49 @@ TEST(StudioWindow, StationPlacedAtAFrameIsShownSavedAndAccepted) {
     window.ShowFrame(400);
     ASSERT_TRUE(window.TestDriveStation());
     EXPECT_EQ(window.Line().Definition().Station[*window.TestDriveStation()].ZoneStart, 240);
+}
+
+// The form of the one-value sections shows the file's values; a value the file cannot hold
+// is named and nothing goes in; good values go in, each section one step of undo, and the
+// saved file reads back with them.
+TEST(StudioWindow, LineValuesAreShownCheckedAndSaved) {
+    test::GuiApp();
+    const fs::path dir = DataFolder();
+    QtPictureLoader pictures;
+    std::string error;
+    auto line = StudioLine::Open(dir, "line_basic.dat", pictures, error);
+    ASSERT_TRUE(line) << error;
+    StudioWindow window(std::move(*line), {});
+    std::vector<std::string> messages;
+    window.onMessage = [&](const std::string& text) { messages.push_back(text); };
+
+    LineValuesDialog form(window);
+    ASSERT_NE(form.Edit("[StartTime]", 0), nullptr);
+    EXPECT_EQ(form.Edit("[StartTime]", 0)->text(), "1080000");  // 10:00:00 in 1/30 s
+    EXPECT_EQ(form.Edit("[Staf]", 1)->text(), "line_still.bmp");
+
+    form.Edit("[LineName]", 0)->setText(QString::fromUtf8("試運転線"));
+    form.Edit("[StartTime]", 0)->setText("10:02");
+    EXPECT_FALSE(form.Apply());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("[StartTime] \"10:02\" is not a whole number"), std::string::npos);
+    EXPECT_FALSE(window.Line().CanUndo());
+
+    form.Edit("[StartTime]", 0)->setText("1083600");  // 10:02:00
+    ASSERT_TRUE(form.Apply());
+    EXPECT_EQ(window.Line().Definition().LineName, "試運転線");
+    EXPECT_EQ(window.Line().Definition().StartTime, 1083600);
+    ASSERT_TRUE(window.Line().Undo());
+    EXPECT_EQ(window.Line().Definition().StartTime, 1080000);
+    EXPECT_EQ(window.Line().Definition().LineName, "試運転線");
+    ASSERT_TRUE(window.Line().Redo());
+
+    ASSERT_TRUE(window.Save());
+    auto saved = StudioLine::Open(dir, "line_basic.dat", pictures, error);
+    ASSERT_TRUE(saved) << error;
+    EXPECT_EQ(saved->Definition().LineName, "試運転線");
+    EXPECT_EQ(saved->Definition().StartTime, 1083600);
+    EXPECT_EQ(saved->CheckMessage(), "");
 }
 
 }  // namespace

@@ -24,6 +24,7 @@
 #include "common/common_util.h"
 #include "data/track_position_table.h"
 #include "gui/panel_painter.h"
+#include "gui/studio/line_values_dialog.h"
 #include "gui/studio/profile_chart.h"
 #include "gui/studio/record_form.h"
 #include "gui/studio/speed_dialog.h"
@@ -181,6 +182,7 @@ void StudioWindow::BuildMenus() {
     add(edit, "&Add at this frame", QKeySequence(Qt::CTRL | Qt::Key_Return),
         [this] { AddAtCurrentFrame(); });
     add(edit, "&Delete", QKeySequence::Delete, [this] { DeleteSelected(); });
+    add(line, "Line &values…", QKeySequence(), [this] { LineValuesDialog(*this).exec(); });
     add(line, "Filming &speed…", QKeySequence(), [this] { SpeedFromVideoOrGps(); });
     add(line, "&Test drive", QKeySequence(Qt::Key_F5), [this] { TestDrive(); });
 
@@ -353,6 +355,26 @@ bool StudioWindow::Save() {
         return false;
     }
     Refresh();
+    return true;
+}
+
+bool StudioWindow::SetLineValues(const std::string& header,
+                                 const std::vector<std::string>& values) {
+    std::string error;
+    if (!line_.SetValue(header, values, error)) {
+        Tell(error);
+        return false;
+    }
+    Refresh();
+    return true;
+}
+
+bool StudioWindow::CheckLineValues(const std::string& header,
+                                   const std::vector<std::string>& values) {
+    if (auto fault = StudioLine::CheckValues(header, values)) {
+        Tell(*fault);
+        return false;
+    }
     return true;
 }
 

@@ -46,6 +46,10 @@ class StudioWindow : public QMainWindow {
     bool Save();
     void SelectRecord(RecordKind kind, size_t index);
     void SetEncoding(TextEncoding encoding);
+    // The value line(s) of a one-value section such as "[LineName]" (one step of undo);
+    // CheckLineValues only tells whether they could stand, naming the fault when not.
+    bool SetLineValues(const std::string& header, const std::vector<std::string>& values);
+    bool CheckLineValues(const std::string& header, const std::vector<std::string>& values);
     // Puts the filming speed's units into the line (one step of undo).
     bool UseSpeedFit(const std::vector<SpeedUnitData>& units);
     // The station a test drive from the frame on screen starts at: the last

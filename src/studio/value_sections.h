@@ -1,0 +1,22 @@
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "studio/record_kinds.h"
+
+namespace kelvaron {
+
+// A section of the line file that holds values rather than a list: its value
+// lines, each with its meaning and unit, as the studio's form shows them.
+struct ValueSectionSpec {
+    std::string_view header;  // "[LineName]"
+    std::vector<FieldSpec> lines;
+};
+
+std::span<const ValueSectionSpec> ValueSections();
+const ValueSectionSpec* FindValueSection(std::string_view header);
+
+}  // namespace kelvaron

@@ -7,6 +7,7 @@
 #include <QtWidgets/QTableWidget>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 #include "gui/studio/line_values_dialog.h"
@@ -44,17 +45,31 @@ fs::path DataFolder() {
     return dir;
 }
 
-TEST(StudioWindow, StationPlacedAtAFrameIsShownSavedAndAccepted) {
-    test::GuiApp();
+// The studio on the fixture line, its messages collected instead of shown.
+struct OpenedStudio {
+    OpenedStudio() {
+        test::GuiApp();
+        std::string error;
+        auto line = StudioLine::Open(dir, "line_basic.dat", pictures, error);
+        EXPECT_TRUE(line) << error;
+        if (!line) return;
+        window = std::make_unique<StudioWindow>(std::move(*line), fs::path());
+        window->onMessage = [this](const std::string& text) { messages.push_back(text); };
+    }
     const fs::path dir = DataFolder();
     const std::string original = ReadBytes(dir / "line_basic.dat");
     QtPictureLoader pictures;
-    std::string error;
-    auto line = StudioLine::Open(dir, "line_basic.dat", pictures, error);
-    ASSERT_TRUE(line) << error;
-    StudioWindow window(std::move(*line), {});
+    std::unique_ptr<StudioWindow> window;
     std::vector<std::string> messages;
-    window.onMessage = [&](const std::string& text) { messages.push_back(text); };
+};
+
+TEST(StudioWindow, StationPlacedAtAFrameIsShownSavedAndAccepted) {
+    OpenedStudio studio;
+    ASSERT_NE(studio.window, nullptr);
+    StudioWindow& window = *studio.window;
+    const fs::path& dir = studio.dir;
+    const std::string& original = studio.original;
+    std::vector<std::string>& messages = studio.messages;
     EXPECT_EQ(window.CheckLabel().text(), "check: no faults");
 
     window.ShowFrame(300);
@@ -95,15 +110,11 @@ TEST(StudioWindow, StationPlacedAtAFrameIsShownSavedAndAccepted) {
 // is named and nothing goes in; good values go in, each section one step of undo, and the
 // saved file reads back with them.
 TEST(StudioWindow, LineValuesAreShownCheckedAndSaved) {
-    test::GuiApp();
-    const fs::path dir = DataFolder();
-    QtPictureLoader pictures;
+    OpenedStudio studio;
+    ASSERT_NE(studio.window, nullptr);
+    StudioWindow& window = *studio.window;
+    const std::vector<std::string>& messages = studio.messages;
     std::string error;
-    auto line = StudioLine::Open(dir, "line_basic.dat", pictures, error);
-    ASSERT_TRUE(line) << error;
-    StudioWindow window(std::move(*line), {});
-    std::vector<std::string> messages;
-    window.onMessage = [&](const std::string& text) { messages.push_back(text); };
 
     LineValuesDialog form(window);
     ASSERT_NE(form.Edit("[StartTime]", 0), nullptr);
@@ -127,7 +138,7 @@ TEST(StudioWindow, LineValuesAreShownCheckedAndSaved) {
     ASSERT_TRUE(window.Line().Redo());
 
     ASSERT_TRUE(window.Save());
-    auto saved = StudioLine::Open(dir, "line_basic.dat", pictures, error);
+    auto saved = StudioLine::Open(studio.dir, "line_basic.dat", studio.pictures, error);
     ASSERT_TRUE(saved) << error;
     EXPECT_EQ(saved->Definition().LineName, "試運転線");
     EXPECT_EQ(saved->Definition().StartTime, 1083600);

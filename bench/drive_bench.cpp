@@ -66,8 +66,7 @@ void BM_DriveThirtyMinuteLine(benchmark::State& state) {
         AutoDriver driver(run.window->Context(), run.window->Input());
         run.Start();
         const double before = CpuSeconds();
-        VirtualTimePlayer({*run.window, run.mixer, run.joystick, run.serial}, run.timers,
-                          run.client)
+        VirtualTimePlayer({*run.window, run.joystick, run.serial}, run.timers, run.client)
             .Play(RunScript{}, &driver, std::nullopt);
         cpu += CpuSeconds() - before;
         simulated += static_cast<double>(run.timers.Now()) / 1000;

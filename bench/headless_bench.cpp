@@ -71,8 +71,7 @@ void RunPhase(benchmark::State& state, const std::string& run, TraceKind traceKi
         RunSummary summary;
         state.ResumeTiming();
 
-        PlayScript(script, std::nullopt,
-                   {*window, services.mixer, services.joystick, services.serial},
+        PlayScript(script, std::nullopt, {*window, services.joystick, services.serial},
                    {trace.get(), traceKind == TraceKind::Tick, summary});
         out.flush();
 

@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!window.FormCreate()) return 0;
 
     Scheduler scheduler;
-    WindowTimers driver(window, services.mixer);
+    WindowTimers driver(window);
     window.start1Click();
     scheduler.Start(0);
     InputDispatcher& keys = window.Input();

@@ -21,7 +21,7 @@ struct HeadlessRun : HeadlessServices<> {
                 int32_t videoFrames = 6000, bool logSounds = false)
         : HeadlessServices(logSounds ? &soundLog : nullptr, false),
           window(std::make_unique<RunWindow>(Platform(), dir, train, line)),
-          client(*window, mixer) {
+          client(*window) {
         video.frameCountWhenOpen = videoFrames;
         built = window->FormCreate();
         serial.onReceived = [this](int count) { window->RxChar(count, timers.Now()); };
@@ -30,7 +30,7 @@ struct HeadlessRun : HeadlessServices<> {
     // Keys typed at virtual time t, as a script types them.
     void Keys(int64_t t, const std::string& keys) {
         timers.AdvanceBefore(t, client);
-        mixer.SetTime(t);
+        window->SetTime(t);
         for (char c : keys) window->Input().TypedChar(c);
         timers.AdvanceTo(t, client);
     }

@@ -20,6 +20,7 @@
 #include "platform/qt/qt_picture_loader.h"
 #include "shell/data_folder.h"
 #include "shell/run_review.h"
+#include "shell/run_recording.h"
 #include "shell/run_script.h"
 #include "shell/run_selection.h"
 #include "shell/run_summary.h"
@@ -149,19 +150,35 @@ int RunWithOptions(const RunnerOptions& options, std::ostream& out, bool* findin
     StderrMessageBox messages;
     PlatformServices services{mixer, video, pictures, joystick, serial, settings, messages};
 
-    RunWindow window(services, options.dataDir, options.trainFile, options.lineFile);
+    // A recording starts from the settings the desktop run started from.
+    const std::optional<RunIdentity> recorded = ReadIdentity(script.header);
+    auto program = std::make_shared<ProgramSettings>();
+    if (recorded) {
+        *program = recorded->settings;
+        for (size_t i = 0; i < kPsCodeCount; ++i) {
+            settings.WriteInt(kPsCodeNames[i], recorded->settings.Ps[i]);
+        }
+    }
+    RunWindow window(services, options.dataDir, options.trainFile, options.lineFile, program);
     if (!window.FormCreate()) return 1;
     // A run without its video reader would run on as if the line had no video.
     if (!video.LoadError().empty()) {
         std::cerr << video.LoadError() << '\n';
         return 1;
     }
+    // A recording replays only on the files it was made with.
+    if (recorded) {
+        if (auto refusal = ReplayRefusal(*recorded, IdentityOf(window))) {
+            std::cerr << "kelvaron: " << *refusal << '\n';
+            return 1;
+        }
+    }
 
     RunSummary summary;
     RunReview review;
     std::unique_ptr<AutoDriver> driver;
     if (options.autopilot) driver = std::make_unique<AutoDriver>(window.Context(), window.Input());
-    PlayScript(script, options.untilMs, {window, mixer, joystick, serial},
+    PlayScript(script, options.untilMs, {window, joystick, serial},
                {trace.get(), options.traceTicks, summary, &review}, driver.get());
 
     summary.Print(out);

@@ -45,6 +45,17 @@ void CreateSounds(const std::filesystem::path& dataDir, const TrainConfig& train
     }
 }
 
+std::vector<std::string> SoundFileNames(const TrainConfig& train, const LineDefinition& line) {
+    std::vector<std::string> names(train.DriveSound);
+    names.insert(names.end(), line.SoundData.begin(), line.SoundData.end());
+    names.insert(names.end(), line.KankoSound1.begin(), line.KankoSound1.end());
+    for (const Kanko& k : line.KankoSound2) names.push_back(k.FileName);
+    names.insert(names.end(), line.OtherImageSounds.begin(), line.OtherImageSounds.end());
+    for (const MotorSoundData& m : train.MotorSound) names.push_back(m.FileName);
+    std::erase_if(names, [](const std::string& n) { return n.empty(); });
+    return names;
+}
+
 bool BindSounds(const SoundTables& sounds, SoundMixer& mixer, std::string& error) {
     auto bind = [&](int channel, SoundId sound) {
         if (channel < 0 || channel >= SoundMixer::kChannelCount) {

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "common/data_path.h"
 #include "data/line_definition.h"
@@ -20,6 +21,10 @@ inline constexpr const char* kChannelBindError =
 // leads out of the data folder or to anything but a regular file, plays silence.
 void CreateSounds(const std::filesystem::path& dataDir, const TrainConfig& train,
                   const LineDefinition& line, SoundMixer& mixer, SoundTables& sounds);
+
+// The name of every sound file the two data files name, as written, in the
+// order CreateSounds loads them (empty names left out).
+std::vector<std::string> SoundFileNames(const TrainConfig& train, const LineDefinition& line);
 
 // Binds drive sounds from channel 0, line sounds after them and motor sounds
 // from channel 240. False with the channel message when a channel to bind lies

@@ -23,10 +23,12 @@
 #include "platform/qt/qt_shell_opener.h"
 #include "platform/sdl/sdl_game_controllers.h"
 #include "platform/sdl/sdl_joystick.h"
+#include "platform/timed_mixer.h"
+#include "shell/data_folder.h"
 #include "shell/line_folders.h"
+#include "shell/run_recording.h"
 #include "shell/run_script.h"
 #include "shell/run_selection.h"
-#include "shell/data_folder.h"
 
 namespace kelvaron {
 
@@ -61,7 +63,8 @@ int RunDesktop(int argc, char** argv, const DesktopOptions& options) {
         return 1;
     }
 
-    OpenAlMixer mixer;
+    OpenAlMixer device;
+    TimedMixer mixer(device);
     FfmpegVideoReader video;
     FfmpegVideoReader movie;
     QtPictureLoader pictures;
@@ -78,7 +81,13 @@ int RunDesktop(int argc, char** argv, const DesktopOptions& options) {
     QSettings desktopSettings("Kelvaron", "desktop");
     GuiServices services{PlatformServices{mixer, video, pictures, joystick, serial, settings,
                                           messages, &pads, &padProfiles},
-                         shell, &serial.settings, &controllerWindow, &desktopSettings};
+                         shell,
+                         &serial.settings,
+                         &controllerWindow,
+                         &desktopSettings,
+                         std::make_shared<ProgramSettings>(),
+                         RecordingsFolder(),
+                         options.trace};
 
     // The help and value windows are made first because the title screen hands
     // them to each run; the title screen still starts (movie, picture) before

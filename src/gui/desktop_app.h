@@ -18,6 +18,8 @@ struct DesktopOptions {
     bool stats = false;
     // The run goes this many times faster than real time (measurements).
     int timeScale = 1;
+    // Each run writes its trace here, as the headless runner's --trace does.
+    std::optional<std::filesystem::path> trace;
 };
 
 // The desktop program: the title screen, the help and value windows, and the

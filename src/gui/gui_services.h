@@ -1,6 +1,8 @@
 #pragma once
 
+#include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "platform/shell_opener.h"
 #include "shell/run_window.h"
@@ -27,6 +29,10 @@ struct GuiServices {
     QSettings* desktopSettings = nullptr;
     // Shared by every run the windows open.
     std::shared_ptr<ProgramSettings> program = std::make_shared<ProgramSettings>();
+    // Where each run is recorded; none: runs are not recorded (tests).
+    std::optional<std::filesystem::path> recordings = std::nullopt;
+    // Where each run writes its trace, as the headless runner's --trace.
+    std::optional<std::filesystem::path> trace = std::nullopt;
 };
 
 }  // namespace kelvaron

@@ -41,10 +41,13 @@ void RunPacer::Advance(int64_t wallMs) {
     scheduler_.AdvanceTo(t, client_);
 }
 
-void RunPacer::BeforeInput(int64_t wallMs) {
-    const int64_t t = ToVirtual(wallMs);
+int64_t RunPacer::BeforeInput(int64_t wallMs) {
+    // When the timers of this moment have run already, the input comes after
+    // them: it takes the next millisecond, or a replay would put it first.
+    const int64_t t = std::max(ToVirtual(wallMs), scheduler_.Now() + 1);
     RunTimedUntil(t - 1);
     scheduler_.AdvanceBefore(t, client_);
+    return t;
 }
 
 void RunPacer::Start(int64_t wallMs) {

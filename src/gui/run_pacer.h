@@ -30,13 +30,26 @@ class RunPacer {
     // Runs every tick and refresh due by this wall time.
     void Advance(int64_t wallMs);
     // Runs what is due strictly before this wall time: input that arrives now
-    // then acts before a tick or refresh of the same moment.
-    void BeforeInput(int64_t wallMs);
+    // then acts before a tick or refresh of the same moment. Returns the
+    // input's moment in virtual time.
+    int64_t BeforeInput(int64_t wallMs);
+
+    // Virtual time begins again at 0, as for a run just built: a replay
+    // starts its recording's time afresh. Only before the timers ever ran.
+    void Restart() {
+        scheduler_ = Scheduler();
+        synced_ = false;
+        lastTimed_ = -1;
+    }
 
     // Both timers start (or resume) now.
     void Start(int64_t wallMs);
     // Both timers stop now.
     void Pause(int64_t wallMs);
+    // The same at a moment of virtual time that everything due before has
+    // reached (an input's moment).
+    void StartAt(int64_t tMs) { scheduler_.Start(tMs); }
+    void PauseAt(int64_t tMs) { scheduler_.Pause(tMs); }
     bool Running() const { return scheduler_.Running(); }
 
     // Wall time of the next tick or refresh; empty while stopped.

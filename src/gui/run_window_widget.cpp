@@ -4,17 +4,20 @@
 #include <QtGui/QKeyEvent>
 #include <QtGui/QScreen>
 #include <QtWidgets/QApplication>
+#include <QtWidgets/QInputDialog>
 #include <QtWidgets/QMenuBar>
 #include <algorithm>
 #include <cmath>
 
 #include "common/data_path.h"
-#include "gui/controller_window.h"
 #include "data/data_pictures.h"
+#include "gui/controller_window.h"
 #include "gui/help_window_widget.h"
 #include "gui/review_window.h"
 #include "gui/serial_settings_dialog.h"
 #include "gui/value_window_widget.h"
+#include "shell/run_recording.h"
+#include "shell/script_playback.h"
 
 namespace kelvaron {
 
@@ -58,13 +61,14 @@ RunWindowWidget::RunWindowWidget(GuiServices services, KeyRoute& keys,
     serialWait_.setSingleShot(true);
     QObject::connect(&serialWait_, &QTimer::timeout, [this] {
         Input([this] {
-            run_.SerialWaitOver(wallClock());
+            run_.SerialWaitOver(inputTime_);
             ArmSerialWait();
         });
     });
 
     view_->onKey = [this](const QKeyEvent& event) { DriverKey(event); };
     view_->onWheel = [this](int step) {
+        if (replay_) return;
         Input([&] {
             if (step > 0)
                 run_.Input().WheelUp();
@@ -73,17 +77,8 @@ RunWindowWidget::RunWindowWidget(GuiServices services, KeyRoute& keys,
         });
     };
     view_->onBack = [this] { close(); };
-    // The automatic driver acts halfway between refreshes while it has the train.
-    pacer_.SetTimedInput({[this](int64_t after) -> std::optional<int64_t> {
-                              AutoDriver* driver = run_.Autopilot();
-                              const auto refresh = pacer_.Timers().NextRefresh();
-                              if (!driver || driver->Finished() || !refresh) return std::nullopt;
-                              return AutoDriver::ActTime(after, *refresh);
-                          },
-                          [this](int64_t t) {
-                              if (AutoDriver* driver = run_.Autopilot())
-                                  driver->Act(t, pacer_.Timers());
-                          }});
+    pacer_.SetTimedInput({[this](int64_t after) { return NextTimedInput(after); },
+                          [this](int64_t t) { TimedInput(t); }});
 }
 
 RunWindowWidget::~RunWindowWidget() {
@@ -115,8 +110,9 @@ bool RunWindowWidget::Build(const std::function<void(const std::string&)>& statu
     valueWindow_.onClosed = [this] { run_.State().ValueWindowShown = false; };
     SerialPort& serial = services_.run.serial;
     serial.onReceived = [this](int count) {
+        if (replay_) return;
         Input([&] {
-            run_.RxChar(count, wallClock());
+            run_.RxChar(count, inputTime_);
             ArmSerialWait();
         });
     };
@@ -138,6 +134,20 @@ bool RunWindowWidget::Build(const std::function<void(const std::string&)>& statu
     CentreOnScreen(*this);
     if (memory_.FullScreen()) setWindowState(windowState() | Qt::WindowFullScreen);
     run_.SetFrameTarget(view_->VideoTarget());
+
+    if (services_.recordings) {
+        auto recorder = std::make_unique<RunRecorder>(
+            NewRecordingFile(*services_.recordings, run_.Line().FileName), IdentityOf(run_));
+        if (recorder->Ok()) run_.Record(std::move(recorder));
+    }
+    if (services_.trace) {
+        traceFile_.open(*services_.trace, std::ios::binary | std::ios::trunc);
+        if (traceFile_) {
+            trace_ = std::make_unique<TraceWriter>(traceFile_);
+        } else {
+            services_.run.messages.Show("cannot write the trace " + services_.trace->string());
+        }
+    }
     return true;
 }
 
@@ -157,15 +167,21 @@ QSize RunWindowWidget::DefaultCabSize() const {
 }
 
 void RunWindowWidget::OnTick(int64_t tMs) {
+    run_.SetTime(tMs);
     const int32_t frame = run_.State().Frame;
     run_.MMTimer1Timer();
     if (run_.State().Frame != frame && !frameDueMs_) frameDueMs_ = pacer_.ToWall(tMs) / timeScale;
 }
 
 void RunWindowWidget::OnRefresh(int64_t tMs) {
+    run_.SetTime(tMs);
     run_.Timer1Timer();
     summary_.Observe(run_.State(), run_.Line());
     review_.Observe(tMs, run_.Context());
+    if (trace_) {
+        trace_->WriteRow(tMs, "refresh", run_.State(),
+                         static_cast<int>(run_.Line().Station.size()));
+    }
     refreshed_ = true;
 }
 
@@ -201,8 +217,10 @@ void RunWindowWidget::ArmTimer() {
 
 void RunWindowWidget::Input(const std::function<void()>& handler) {
     if (!built_ || closed_) return;
+    Touch();
     refreshed_ = false;
-    pacer_.BeforeInput(RunClock());
+    inputTime_ = pacer_.BeforeInput(RunClock());
+    run_.SetTime(inputTime_);
     handler();
     SyncWindows();
     view_->PanelChanged();
@@ -218,6 +236,7 @@ void RunWindowWidget::DriverKey(const QKeyEvent& event) {
         if (!event.isAutoRepeat()) ToggleFullScreen();
         return;
     }
+    if (replay_) return;  // the recording drives
     Input([&] {
         InputDispatcher& input = run_.Input();
         if (const int vk = VirtualKeyCode(event.key(), event.modifiers())) {
@@ -230,7 +249,11 @@ void RunWindowWidget::DriverKey(const QKeyEvent& event) {
 }
 
 void RunWindowWidget::MenuCommand(const std::string& name) {
-    if (name == "start1") {
+    // While a recording plays, only the program's own windows answer.
+    if (replay_ && name != "menu_d1" && name != "menu_d2" && name != kFullScreenItem) return;
+    if (name == "play1") {
+        ChooseReplay();
+    } else if (name == "start1") {
         Input([this] { StartOrPause(); });
     } else if (name.starts_with("Sta")) {
         Input([&] { run_.StationClick(name); });
@@ -317,11 +340,10 @@ void RunWindowWidget::ShowControllerWindow() {
 
 void RunWindowWidget::StartOrPause() {
     run_.start1Click();
-    const int64_t now = RunClock();
     if (run_.Running())
-        pacer_.Start(now);
+        pacer_.StartAt(inputTime_);
     else
-        pacer_.Pause(now);
+        pacer_.PauseAt(inputTime_);
 }
 
 void RunWindowWidget::ToggleSerialPort() {
@@ -340,8 +362,9 @@ void RunWindowWidget::ArmSerialWait() {
         serialWait_.stop();
         return;
     }
+    const int64_t wall = (pacer_.ToWall(*due) + timeScale - 1) / timeScale;
     serialWait_.start(
-        static_cast<int>(std::clamp<int64_t>(*due - wallClock(), 0, kLongestSleepMs)));
+        static_cast<int>(std::clamp<int64_t>(wall - wallClock(), 0, kLongestSleepMs)));
 }
 
 void RunWindowWidget::EditSerialSettings() {
@@ -402,6 +425,135 @@ void RunWindowWidget::Play(const ScriptAction& action) {
         action);
 }
 
+std::optional<int64_t> RunWindowWidget::NextTimedInput(int64_t after) {
+    if (replay_) {
+        // The serial line's waits come at their own moments, as headless.
+        std::optional<int64_t> next = run_.Input().SerialDeadline();
+        if (next) next = std::max(after, *next);
+        if (replayNext_ < replay_->events.size()) {
+            const int64_t event = std::max(after, replay_->events[replayNext_].timeMs);
+            if (!next || event < *next) next = event;
+        }
+        return next;
+    }
+    // The automatic driver acts halfway between refreshes while it has the train.
+    AutoDriver* driver = run_.Autopilot();
+    const auto refresh = pacer_.Timers().NextRefresh();
+    if (!driver || driver->Finished() || !refresh) return std::nullopt;
+    return AutoDriver::ActTime(after, *refresh);
+}
+
+void RunWindowWidget::TimedInput(int64_t t) {
+    inputTime_ = t;
+    run_.SetTime(t);
+    if (!replay_) {
+        if (AutoDriver* driver = run_.Autopilot()) driver->Act(t, pacer_.Timers());
+        return;
+    }
+    InputDispatcher& input = run_.Input();
+    for (auto due = input.SerialDeadline(); due && *due < t; due = input.SerialDeadline()) {
+        run_.SerialWaitOver(*due);
+    }
+    const auto& events = replay_->events;
+    bool applied = false;
+    while (replayNext_ < events.size() && events[replayNext_].timeMs <= t) {
+        applied = true;
+        switch (
+            ApplyScriptEvent(events[replayNext_++].action, run_, replayJoystick_, replaySerial_)) {
+            case ScriptEffect::TimersStarted:
+                pacer_.StartAt(t);
+                break;
+            case ScriptEffect::TimersPaused:
+                pacer_.PauseAt(t);
+                break;
+            case ScriptEffect::Close:
+                // The run ends where the recording did, before the timers of
+                // that moment.
+                if (pacer_.Running()) pacer_.PauseAt(t);
+                replayNext_ = events.size();
+                QTimer::singleShot(0, this, [this] { close(); });
+                return;
+            case ScriptEffect::None:
+                break;
+        }
+    }
+    if (!applied) {
+        if (auto due = input.SerialDeadline(); due && *due == t) run_.SerialWaitOver(t);
+    }
+    SyncWindows();
+}
+
+void RunWindowWidget::Touch() {
+    if (touched_) return;
+    touched_ = true;
+    if (MenuItem* play = run_.Menu().Find("play1")) play->enabled = false;
+}
+
+bool RunWindowWidget::StartReplay(const std::filesystem::path& recording, int rate) {
+    if (touched_ || !built_ || closed_) return false;
+    RunScript script = ReadRunScript(recording);
+    const std::optional<RunIdentity> identity = ReadIdentity(script.header);
+    std::optional<std::string> refusal;
+    if (!script.ok()) {
+        refusal = script.error;
+    } else if (!identity) {
+        refusal = recording.string() + " is no recording of a run";
+    } else {
+        refusal = ReplayRefusal(*identity, IdentityOf(run_));
+    }
+    if (refusal) {
+        services_.run.messages.Show(*refusal);
+        return false;
+    }
+    // The window shows the recorded run; it is no new run to record.
+    if (RunRecorder* recorder = run_.Recorder()) {
+        const std::filesystem::path file = recorder->File();
+        run_.Record(nullptr);
+        std::error_code ec;
+        std::filesystem::remove(file, ec);
+    }
+    Touch();
+    run_.ReplayFrom(identity->settings);
+    replay_ = std::move(script);
+    replayNext_ = 0;
+    run_.UseJoystick(replayJoystick_);
+    replaySerial_.onReceived = [this](int count) {
+        run_.Input().SerialReceived(replaySerial_, count, inputTime_);
+    };
+    timeScale = std::max(1, rate);
+    pacer_.Restart();
+    SyncWindows();
+    ArmTimer();
+    return true;
+}
+
+void RunWindowWidget::ChooseReplay() {
+    if (touched_ || !services_.recordings) return;
+    const RunIdentity here = IdentityOf(run_);
+    std::vector<std::filesystem::path> files;
+    QStringList names;
+    const RunRecorder* own = run_.Recorder();
+    for (const std::filesystem::path& file : Recordings(*services_.recordings)) {
+        if (own && file == own->File()) continue;
+        const std::optional<RunIdentity> id = ReadIdentity(ReadRunScript(file).header);
+        if (!id || id->train != here.train || id->line != here.line) continue;
+        files.push_back(file);
+        names << QString::fromStdString(file.filename().string());
+    }
+    if (files.empty()) {
+        services_.run.messages.Show("この列車と路線で記録した運転はありません。");
+        return;
+    }
+    bool ok = false;
+    const QString chosen =
+        QInputDialog::getItem(this, "再生", "記録 (新しい順)", names, 0, false, &ok);
+    if (!ok) return;
+    static const QStringList kSpeeds = {"1×", "2×", "4×", "8×"};
+    const QString speed = QInputDialog::getItem(this, "再生", "速さ", kSpeeds, 0, false, &ok);
+    if (!ok) return;
+    StartReplay(files[static_cast<size_t>(names.indexOf(chosen))], 1 << kSpeeds.indexOf(speed));
+}
+
 void RunWindowWidget::VideoTargetMoved() {
     if (!built_ || closed_) return;
     run_.SetFrameTarget(view_->VideoTarget());
@@ -443,6 +595,8 @@ bool RunWindowWidget::event(QEvent* event) {
 void RunWindowWidget::closeEvent(QCloseEvent* event) {
     event->accept();
     if (closed_ || !built_) return;
+    // What was due before the close has run, and the close takes its moment.
+    run_.SetTime(pacer_.BeforeInput(RunClock()));
     closed_ = true;
     timer_.stop();
     serialWait_.stop();

@@ -5,6 +5,7 @@
 #include <QtWidgets/QMainWindow>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
@@ -18,9 +19,12 @@
 #include "gui/run_pacer.h"
 #include "gui/window_placement.h"
 #include "shell/run_review.h"
+#include "platform/headless/scripted_joystick.h"
+#include "platform/headless/scripted_serial_port.h"
 #include "shell/run_script.h"
 #include "shell/run_summary.h"
 #include "shell/run_window.h"
+#include "shell/trace_writer.h"
 
 namespace kelvaron {
 
@@ -74,6 +78,13 @@ class RunWindowWidget : public QMainWindow, private SchedulerClient {
     // One action of a runner script, as the player's own input would give it.
     void Play(const ScriptAction& action);
 
+    // 再生: plays a recording of this train on this line into the window, in
+    // place of the player, `rate` times as fast as life. Only on a run the
+    // player has not touched; false (with a message) when the recording is
+    // refused.
+    bool StartReplay(const std::filesystem::path& recording, int rate);
+    bool Replaying() const { return replay_.has_value(); }
+
     // How the cab view kept up with the run: frames shown, frames shown more
     // than a presenter period after they were due, the latest of them, and
     // the time from the window's creation to its first cab picture.
@@ -98,6 +109,11 @@ class RunWindowWidget : public QMainWindow, private SchedulerClient {
     void Input(const std::function<void()>& handler);
     void DriverKey(const QKeyEvent& event);
     void StartOrPause();
+    void ChooseReplay();
+    std::optional<int64_t> NextTimedInput(int64_t after);
+    void TimedInput(int64_t t);
+    // The player has done something to the run: it can no longer be a replay.
+    void Touch();
     void ShowStillPicture();
     void ShowFrame();
     void VideoTargetMoved();
@@ -142,6 +158,18 @@ class RunWindowWidget : public QMainWindow, private SchedulerClient {
     std::optional<int64_t> frameDueMs_;  // wall time the waiting frame became due
     std::optional<int64_t> shownDueMs_;  // the same for the frame on its way to the screen
     int64_t previousDrawMs_ = 0;
+    bool touched_ = false;
+    int64_t inputTime_ = 0;  // virtual moment of the input being handled
+
+    std::ofstream traceFile_;
+    std::unique_ptr<TraceWriter> trace_;
+
+    // A recording playing into the window: its events, the next to come, and
+    // the devices its joystick states and serial chunks reach the run by.
+    std::optional<RunScript> replay_;
+    size_t replayNext_ = 0;
+    ScriptedJoystick replayJoystick_;
+    ScriptedSerialPort replaySerial_;
 };
 
 }  // namespace kelvaron

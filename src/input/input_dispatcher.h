@@ -16,6 +16,19 @@
 
 namespace kelvaron {
 
+// Sees every input a run receives as it arrives, before it acts: what a
+// recording of the run keeps. Joystick states are seen as the refresh reads
+// them, serial chunks as the controller's event reads them.
+class InputObserver {
+  public:
+    virtual ~InputObserver() = default;
+    virtual void OnChar(char key) = 0;
+    virtual void OnKey(int vk, bool shiftOnly) = 0;
+    virtual void OnWheel(bool up) = 0;
+    virtual void OnJoystick(const JoystickState& state) = 0;
+    virtual void OnSerial(const std::string& chunk) = 0;
+};
+
 // The one way driver input reaches a run, for the window and the headless
 // runner alike. Input that a controller handler posts (driving keys, Enter)
 // is handled once that handler has returned, in the order it was posted.
@@ -24,6 +37,8 @@ class InputDispatcher {
     InputDispatcher(RunContext& run, const ControllerCodes& codes, InputHooks hooks = {});
 
     InputHooks& Hooks() { return hooks_; }
+    // Null for none.
+    void Observe(InputObserver* observer) { observer_ = observer; }
 
     void TypedChar(char key);
     void KeyDown(int vk, bool shiftOnly);
@@ -55,6 +70,7 @@ class InputDispatcher {
     PostedInputQueue posted_;
     SerialFramer framer_;
     PadScanner pad_;
+    InputObserver* observer_ = nullptr;
 };
 
 }  // namespace kelvaron

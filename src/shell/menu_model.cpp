@@ -50,6 +50,7 @@ MenuModel::MenuModel() {
                         Item("debug1", "デバッグオプション(&D)"),
                         Item("PadWindow1", "コントローラの設定(&K)..."),
                         Item("auto1", "自動運転"),
+                        Item("play1", "再生"),
                         Item("N1", "-"),
                         Item("TS1", "TSマスコン(設定）"),
                         Item("TS2", "TSマスコン（接続）")};

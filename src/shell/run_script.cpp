@@ -1,6 +1,8 @@
 #include "shell/run_script.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -53,6 +55,14 @@ std::optional<int32_t> KeyCode(std::string_view name) {
     return ParseInRange(name, 0, 255);
 }
 
+// "U+000D": a character a script line cannot hold as it is.
+std::optional<char> CharCode(std::string_view text) {
+    if (text.size() < 3 || !text.starts_with("U+")) return std::nullopt;
+    const std::optional<uint64_t> code = ParseUnsigned(text.substr(2), 16, 0x7F);
+    if (!code) return std::nullopt;
+    return static_cast<char>(*code);
+}
+
 std::optional<uint16_t> ParseButtons(std::string_view text) {
     std::optional<uint64_t> value;
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
@@ -89,8 +99,10 @@ std::optional<ScriptAction> ParseAction(std::string_view command, std::string_vi
             action = ScriptChar{' '};
         } else if (arg1.size() == 1) {
             action = ScriptChar{arg1[0]};
+        } else if (auto code = CharCode(arg1)) {
+            action = ScriptChar{*code};
         } else {
-            error = "'char' needs one character or 'space'";
+            error = "'char' needs one character, 'space' or a code U+0000 to U+007F";
             return std::nullopt;
         }
     } else if (command == "key") {
@@ -151,6 +163,34 @@ std::optional<ScriptAction> ParseAction(std::string_view command, std::string_vi
 
 }  // namespace
 
+std::string FormatScriptEvent(int64_t timeMs, std::string_view command) {
+    return std::to_string(timeMs) + " " + std::string(command);
+}
+
+std::string ScriptCharCommand(char c) {
+    const auto code = static_cast<unsigned char>(c);
+    if (c == ' ') return "char space";
+    if (code > 0x20 && code < 0x7F) return std::string("char ") + c;
+    char text[16];
+    std::snprintf(text, sizeof text, "char U+%04X", code);
+    return text;
+}
+
+std::string ScriptKeyCommand(int32_t vk, bool shift) {
+    std::string name = std::to_string(vk);
+    if (vk == kKeyReturn) name = "RETURN";
+    if (vk == kKeyScroll) name = "SCROLL";
+    if (vk >= kKeyF1 && vk < kKeyF1 + 12) name = "F" + std::to_string(vk - kKeyF1 + 1);
+    return "key " + name + (shift ? " shift" : "");
+}
+
+std::string ScriptSerialCommand(std::string_view chunk) {
+    std::string text(chunk);
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, '\x7f');
+    return "serial " + text;
+}
+
 RunScript ParseRunScript(std::string_view text) {
     RunScript script;
     int lineNumber = 0;
@@ -170,6 +210,9 @@ RunScript ParseRunScript(std::string_view text) {
 
         std::string_view rest = line;
         std::string_view timeWord = NextWord(rest);
+        if (script.events.empty() && !line.empty() && line.front() == '#') {
+            script.header += std::string(line) + "\n";
+        }
         if (timeWord.empty() || timeWord.front() == '#') continue;
 
         std::optional<uint64_t> timeMs = ParseUnsigned(timeWord, 10, kMaxScriptTimeMs);

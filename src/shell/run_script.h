@@ -64,6 +64,7 @@ constexpr int64_t kMaxScriptTimeMs = 1'000'000'000'000;
 // A whole script, or the message of its first bad line (then no events).
 struct RunScript {
     std::vector<ScriptEvent> events;
+    std::string header;  // the comment lines before the first event, each with its line end
     std::string error;
     bool ok() const { return error.empty(); }
 };
@@ -75,5 +76,16 @@ RunScript ParseRunScript(std::string_view text);
 
 // The same, from a file; a file that cannot be read is an error.
 RunScript ReadRunScript(const std::filesystem::path& path);
+
+// One event line as the parser reads it back: "<ms> <command>".
+std::string FormatScriptEvent(int64_t timeMs, std::string_view command);
+
+// The commands for one typed character (a character the script cannot write
+// as it is, such as the Return key's, as "U+000D"), one key-down and one
+// serial chunk (a line break in it, which a script line cannot hold, as a
+// DEL character: no controller code has either).
+std::string ScriptCharCommand(char c);
+std::string ScriptKeyCommand(int32_t vk, bool shift);
+std::string ScriptSerialCommand(std::string_view chunk);
 
 }  // namespace kelvaron

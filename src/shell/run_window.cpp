@@ -20,10 +20,12 @@ RunWindow::RunWindow(PlatformServices services, std::filesystem::path dataDir,
       trainFile_(std::move(trainFile)),
       lineFile_(std::move(lineFile)),
       program_(std::move(program)),
-      context_{state_, train_, line_, images_, panel_, labels_, sounds_, services.mixer} {}
+      context_{state_, train_, line_, images_, panel_, labels_, sounds_, services.mixer},
+      joystick_(&services.joystick) {}
 
 void RunWindow::start1Click() {
     MenuItem* start = menu_.Find("start1");
+    if (recorder_) recorder_->OnStart();
     running_ = !running_;
     if (start) start->caption = running_ ? "一時停止(&S)" : "運転再開(&S)";
     state_.InputLocked = false;
@@ -38,6 +40,7 @@ void RunWindow::StationClick(std::string_view itemName) {
     for (size_t n = 0; n < stations.size(); ++n) {
         if (itemName == "Sta" + std::to_string(n)) k = n;
     }
+    if (recorder_) recorder_->OnMove(static_cast<int32_t>(k));
     int32_t stopsBefore = 0;
     for (size_t n = 0; n < k; ++n) stopsBefore += stations[n].Kind == 0;
     const StationData& st = stations[k];
@@ -102,6 +105,8 @@ void RunWindow::S1Click() {
 }
 
 bool RunWindow::FormCloseQuery() {
+    if (recorder_) recorder_->OnClose();
+    recorder_.reset();
     running_ = false;
     if (services_.serial.IsOpen()) services_.serial.Close();
     state_.RemainingDistance = 0;
@@ -111,7 +116,7 @@ bool RunWindow::FormCloseQuery() {
     state_.SpeedCheckEB = false;
     autopilot_.reset();
     if (!built_) return true;
-    KeepProgramSettings();
+    if (keepSettings_) KeepProgramSettings();
     ReleaseSounds(sounds_, services_.mixer);
     ClearCalloutQueue(state_);
     frameBitmap_ = Picture();
@@ -139,7 +144,7 @@ void RunWindow::Timer1Timer() {
         if (services_.pads && services_.padProfiles) {
             input_->ScanGamePad(*services_.pads, *services_.padProfiles);
         }
-        if (auto caption = input_->ScanJoystick(services_.joystick, menu_.Debug())) {
+        if (auto caption = input_->ScanJoystick(*joystick_, menu_.Debug())) {
             menu_.WindowCaption = *caption;
         }
     };
@@ -179,6 +184,7 @@ void RunWindow::ShowSerialCaption() {
 
 void RunWindow::ApplyProgramSettings() {
     const ProgramSettings& p = *program_;
+    start_ = p;
     state_.KeypadSwap = p.KeypadSwap;
     state_.AutoRun = p.AutoRun;
     state_.ValueWindowShown = p.ValueWindowShown;
@@ -205,7 +211,29 @@ void RunWindow::auto1Click() {
 
 void RunWindow::ChooseController(int kind) {
     static constexpr const char* kItems[] = {"COM11", "COM21", "COM31", "COM41"};
-    if (kind >= 0 && kind <= 3) menu_.ChooseController(kItems[kind], state_);
+    if (kind < 0 || kind > 3) return;
+    if (recorder_) recorder_->OnController(kind);
+    menu_.ChooseController(kItems[kind], state_);
+}
+
+void RunWindow::SetTime(int64_t tMs) {
+    services_.mixer.SetTime(tMs);
+    if (recorder_) recorder_->SetTime(tMs);
+}
+
+void RunWindow::Record(std::unique_ptr<RunRecorder> recorder) {
+    recorder_ = std::move(recorder);
+    input_->Observe(recorder_.get());
+}
+
+void RunWindow::ReplayFrom(const ProgramSettings& settings) {
+    keepSettings_ = false;
+    start_ = settings;
+    codes_.Ps = settings.Ps;
+    state_.KeypadSwap = settings.KeypadSwap;
+    state_.AutoRun = settings.AutoRun;
+    state_.ValueWindowShown = settings.ValueWindowShown;
+    ChooseController(settings.ControllerKind);
 }
 
 }  // namespace kelvaron

@@ -32,6 +32,7 @@
 #include "run/value_window.h"
 #include "shell/menu_model.h"
 #include "shell/program_settings.h"
+#include "shell/run_recording.h"
 #include "sim/run_state.h"
 
 namespace kelvaron {
@@ -87,6 +88,26 @@ class RunWindow {
     // The two timers' handlers.
     void MMTimer1Timer();
     void Timer1Timer();
+
+    // The run's virtual time now, given by the front end before each tick,
+    // refresh and input: the mixer answers by it, a recording stamps input
+    // with it.
+    void SetTime(int64_t tMs);
+
+    // Keeps every input from now on in a recording (the desktop program
+    // records each run).
+    void Record(std::unique_ptr<RunRecorder> recorder);
+    RunRecorder* Recorder() { return recorder_.get(); }
+
+    // The joystick the refresh reads from now on (a replay's instead of the
+    // device).
+    void UseJoystick(Joystick& joystick) { joystick_ = &joystick; }
+
+    // Starts this run from the program-wide settings a recording began with,
+    // leaving the program's own settings as they are when the run closes.
+    void ReplayFrom(const ProgramSettings& settings);
+    // The program-wide settings this run started from.
+    const ProgramSettings& StartSettings() const { return start_; }
 
     // The cab-view presenter; true when a new frame has been decoded into the
     // frame target: FrameBitmap() unless a window shows frames of its own size.
@@ -155,6 +176,10 @@ class RunWindow {
     RunContext context_;
     std::unique_ptr<InputDispatcher> input_;
     std::unique_ptr<AutoDriver> autopilot_;
+    std::unique_ptr<RunRecorder> recorder_;
+    Joystick* joystick_;
+    ProgramSettings start_;
+    bool keepSettings_ = true;
 
     bool running_ = false;
     bool built_ = false;

@@ -8,13 +8,13 @@
 namespace kelvaron {
 
 void WindowTimers::OnTick(int64_t tMs) {
-    mixer_.SetTime(tMs);
+    window_.SetTime(tMs);
     window_.MMTimer1Timer();
     if (afterTick) afterTick(tMs);
 }
 
 void WindowTimers::OnRefresh(int64_t tMs) {
-    mixer_.SetTime(tMs);
+    window_.SetTime(tMs);
     window_.Timer1Timer();
     if (afterRefresh) afterRefresh(tMs);
 }
@@ -57,7 +57,7 @@ void VirtualTimePlayer::SerialWaitsBefore(int64_t limitMs) {
     InputDispatcher& input = run_.window.Input();
     for (auto due = input.SerialDeadline(); due && *due < limitMs; due = input.SerialDeadline()) {
         timers_.AdvanceBefore(*due, client_);
-        run_.mixer.SetTime(*due);
+        run_.window.SetTime(*due);
         run_.window.SerialWaitOver(*due);
     }
 }
@@ -83,7 +83,7 @@ void VirtualTimePlayer::Play(const RunScript& script, AutoDriver* driver,
         if (!t || (untilMs && *t > *untilMs)) break;
         SerialWaitsBefore(*t);
         timers_.AdvanceBefore(*t, client_);
-        run_.mixer.SetTime(*t);
+        run_.window.SetTime(*t);
         nowMs = *t;
         end = *t;
         while (!closed && next < script.events.size() && script.events[next].timeMs == *t) {
@@ -120,7 +120,7 @@ void VirtualTimePlayer::Play(const RunScript& script, AutoDriver* driver,
 void PlayScript(const RunScript& script, std::optional<int64_t> untilMs, ScriptedRun run,
                 RunRecording recording, AutoDriver* driver) {
     Scheduler timers;
-    WindowTimers client(run.window, run.mixer);
+    WindowTimers client(run.window);
     const int stations = static_cast<int>(run.window.Line().Station.size());
     if (recording.trace && recording.traceTicks) {
         client.afterTick = [&](int64_t t) {

@@ -7,7 +7,6 @@
 #include "drive/auto_driver.h"
 #include "platform/headless/scripted_joystick.h"
 #include "platform/headless/scripted_serial_port.h"
-#include "platform/headless/virtual_mixer.h"
 #include "shell/run_review.h"
 #include "shell/run_script.h"
 #include "shell/run_summary.h"
@@ -17,11 +16,11 @@
 
 namespace kelvaron {
 
-// Delivers the timers to a run window in virtual time, the mixer's clock
+// Delivers the timers to a run window in virtual time, the run's clock
 // following them; the hooks see the run after each event.
 class WindowTimers : public SchedulerClient {
   public:
-    WindowTimers(RunWindow& window, SoundMixer& mixer) : window_(window), mixer_(mixer) {}
+    explicit WindowTimers(RunWindow& window) : window_(window) {}
 
     std::function<void(int64_t tMs)> afterTick;
     std::function<void(int64_t tMs)> afterRefresh;
@@ -31,7 +30,6 @@ class WindowTimers : public SchedulerClient {
 
   private:
     RunWindow& window_;
-    SoundMixer& mixer_;
 };
 
 // What a script event asks of the timers or the run once applied.
@@ -48,7 +46,6 @@ ScriptEffect ApplyScriptEvent(const ScriptAction& action, RunWindow& window,
 // built with.
 struct ScriptedRun {
     RunWindow& window;
-    VirtualMixer& mixer;
     ScriptedJoystick& joystick;
     ScriptedSerialPort& serial;
 };

@@ -301,7 +301,7 @@ TEST(DemoData, TheGradientSignsShowOnTheCabPanel) {
     ASSERT_TRUE(w.FormCreate()) << w.StartupError();
     const Loaded l = Load(kRuns[0]);
     Scheduler scheduler;
-    WindowTimers timers(w, services.mixer);
+    WindowTimers timers(w);
     w.start1Click();
     scheduler.Start(0);
     w.Input().KeyDown(kVkF1, true);

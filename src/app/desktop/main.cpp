@@ -54,6 +54,8 @@ int main(int argc, char** argv) {
             desktop.run = args[++i];
         } else if (args[i] == "--script" && hasValue) {
             desktop.script = args[++i];
+        } else if (args[i] == "--trace" && hasValue) {
+            desktop.trace = args[++i];
         } else if (args[i] == "--stats") {
             desktop.stats = true;
         } else if (args[i] == "--time-scale" && hasValue) {

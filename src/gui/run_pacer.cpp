@@ -42,9 +42,9 @@ void RunPacer::Advance(int64_t wallMs) {
 }
 
 int64_t RunPacer::BeforeInput(int64_t wallMs) {
-    // When the timers of this moment have run already, the input comes after
-    // them: it takes the next millisecond, or a replay would put it first.
-    const int64_t t = std::max(ToVirtual(wallMs), scheduler_.Now() + 1);
+    // When a timer of this moment has run already, the input comes after it:
+    // it takes the next millisecond, or a replay would put it first.
+    const int64_t t = std::max(ToVirtual(wallMs), client_.last + 1);
     RunTimedUntil(t - 1);
     scheduler_.AdvanceBefore(t, client_);
     return t;

@@ -17,6 +17,8 @@ class RunPacer {
     static constexpr int64_t kMaxCatchUpMs = 1000;
 
     explicit RunPacer(SchedulerClient& client) : client_(client) {}
+    RunPacer(const RunPacer&) = delete;
+    RunPacer& operator=(const RunPacer&) = delete;
 
     // Input that comes at moments of its own in virtual time (the automatic
     // driver): `next` names its first moment after a time, `act` acts then.
@@ -38,6 +40,7 @@ class RunPacer {
     // starts its recording's time afresh. Only before the timers ever ran.
     void Restart() {
         scheduler_ = Scheduler();
+        client_.last = -1;
         synced_ = false;
         lastTimed_ = -1;
     }
@@ -68,7 +71,25 @@ class RunPacer {
     // Runs the timed input due up to t, each after the timers due before it.
     void RunTimedUntil(int64_t t);
 
-    SchedulerClient& client_;
+    // Passes the timers on, keeping the moment of the last one delivered.
+    class Delivered : public SchedulerClient {
+      public:
+        explicit Delivered(SchedulerClient& to) : to_(to) {}
+        void OnTick(int64_t tMs) override {
+            last = tMs;
+            to_.OnTick(tMs);
+        }
+        void OnRefresh(int64_t tMs) override {
+            last = tMs;
+            to_.OnRefresh(tMs);
+        }
+        int64_t last = -1;
+
+      private:
+        SchedulerClient& to_;
+    };
+
+    Delivered client_;
     Scheduler scheduler_;
     int64_t offset_ = 0;  // wall minus virtual time
     bool synced_ = false;

@@ -66,7 +66,8 @@ TEST(RunScript, KeyNamesAndArgumentRanges) {
     EXPECT_EQ(ErrorOf("0 controller 3"), "script line 1: 'controller' needs 0, 1 or 2");
     EXPECT_EQ(ErrorOf("0 move -1"), "script line 1: 'move' needs a station number");
     EXPECT_EQ(ErrorOf("0 wheel left"), "script line 1: 'wheel' needs 'up' or 'down'");
-    EXPECT_EQ(ErrorOf("0 char ab"), "script line 1: 'char' needs one character or 'space'");
+    EXPECT_EQ(ErrorOf("0 char ab"),
+              "script line 1: 'char' needs one character, 'space' or a code U+0000 to U+007F");
     EXPECT_EQ(ErrorOf("0 serial"), "script line 1: 'serial' needs the received text");
     EXPECT_EQ(ErrorOf("0 start now"), "script line 1: unexpected 'now' after 'start'");
     EXPECT_EQ(ErrorOf("0 wheel up up"), "script line 1: unexpected 'up' after 'wheel'");

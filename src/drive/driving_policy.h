@@ -65,7 +65,7 @@ class LookAhead {
 // What the driver does at one moment.
 struct DriverAction {
     std::optional<HandleTarget> handles;  // empty: leave them
-    std::string keys;                       // typed after the handles
+    std::string keys;                     // typed after the handles
 };
 
 // The driver's mind: where it is in the run (standing at a station, running

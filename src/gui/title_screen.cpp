@@ -10,8 +10,8 @@
 #include <QtWidgets/QPushButton>
 
 #include "common/data_path.h"
-#include "gui/help_window_widget.h"
 #include "data/data_pictures.h"
+#include "gui/help_window_widget.h"
 #include "gui/movie_view.h"
 #include "gui/panel_painter.h"
 #include "gui/run_window_widget.h"

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QtCore/QSettings>
-#include <QtWidgets/QPushButton>
-#include <fstream>
 #include <QtGui/QAction>
 #include <QtGui/QKeyEvent>
+#include <QtWidgets/QPushButton>
+#include <fstream>
 
 #include "gui/help_window_widget.h"
 #include "gui/movie_view.h"

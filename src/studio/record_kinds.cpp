@@ -11,8 +11,8 @@ namespace {
 using enum FieldType;
 using enum FieldRole;
 
-const std::vector<RecordKindSpec>& Specs() {
-    static const std::vector<RecordKindSpec> specs = {
+const std::vector<RecordLayout>& Layouts() {
+    static const std::vector<RecordLayout> layouts = {
         {RecordKind::Station,
          "station",
          "[Station]",
@@ -154,34 +154,34 @@ const std::vector<RecordKindSpec>& Specs() {
          0,
          std::nullopt},
     };
-    return specs;
+    return layouts;
 }
 
 }  // namespace
 
-std::span<const RecordKindSpec> RecordKinds() {
-    return Specs();
+std::span<const RecordLayout> RecordKinds() {
+    return Layouts();
 }
 
-const RecordKindSpec& SpecOf(RecordKind kind) {
-    return Specs()[static_cast<size_t>(kind)];
+const RecordLayout& LayoutOf(RecordKind kind) {
+    return Layouts()[static_cast<size_t>(kind)];
 }
 
 std::optional<RecordKind> KindByCaption(std::string_view caption) {
-    for (const auto& spec : Specs()) {
-        if (spec.caption == caption) return spec.kind;
+    for (const auto& layout : Layouts()) {
+        if (layout.caption == caption) return layout.kind;
     }
     return std::nullopt;
 }
 
-std::optional<std::string> CheckFields(const RecordKindSpec& spec,
+std::optional<std::string> CheckFields(const RecordLayout& layout,
                                        const std::vector<std::string>& fields) {
-    if (fields.size() != spec.fields.size()) {
-        return "a " + std::string(spec.caption) + " has " + ToDecimal(spec.fields.size()) +
+    if (fields.size() != layout.fields.size()) {
+        return "a " + std::string(layout.caption) + " has " + ToDecimal(layout.fields.size()) +
                " fields, not " + ToDecimal(fields.size());
     }
     for (size_t i = 0; i < fields.size(); ++i) {
-        const FieldSpec& field = spec.fields[i];
+        const FieldLayout& field = layout.fields[i];
         const std::string& text = fields[i];
         const std::string what = std::string(field.name) + " \"" + text + "\"";
         switch (field.type) {
@@ -247,9 +247,9 @@ std::vector<std::string> DefaultFields(RecordKind kind, int32_t frame) {
     return {};
 }
 
-std::vector<std::string> FormatEntry(const RecordKindSpec& spec,
+std::vector<std::string> FormatEntry(const RecordLayout& layout,
                                      const std::vector<std::string>& fields) {
-    if (spec.fieldPerLine) return fields;
+    if (layout.fieldPerLine) return fields;
     std::string line;
     for (size_t i = 0; i < fields.size(); ++i) {
         if (i > 0) line += ',';

@@ -19,24 +19,24 @@ namespace kelvaron {
 namespace {
 
 // Splits an entry's text into the kind's fields and whatever follows them.
-void SplitFields(const RecordKindSpec& spec, const std::vector<std::string>& lines,
+void SplitFields(const RecordLayout& layout, const std::vector<std::string>& lines,
                  std::vector<std::string>& fields, std::string& tail) {
     fields.clear();
     tail.clear();
-    if (spec.fieldPerLine) {
+    if (layout.fieldPerLine) {
         fields = lines;
-        fields.resize(spec.fields.size());
+        fields.resize(layout.fields.size());
         return;
     }
     const std::string& line = lines.front();
     size_t start = 0;
-    for (size_t n = 0; n < spec.fields.size(); ++n) {
+    for (size_t n = 0; n < layout.fields.size(); ++n) {
         if (start > line.size()) {
             fields.emplace_back();
             continue;
         }
         const size_t comma = line.find(',', start);
-        if (comma == std::string::npos || n + 1 == spec.fields.size()) {
+        if (comma == std::string::npos || n + 1 == layout.fields.size()) {
             // The reader takes the last field up to the next comma; the rest is kept aside.
             const size_t end = comma == std::string::npos ? line.size() : comma;
             fields.push_back(line.substr(start, end - start));
@@ -107,8 +107,8 @@ void StudioLine::Derive() {
 }
 
 std::optional<StudioRecord> StudioLine::RecordAt(RecordKind kind, size_t index) const {
-    const RecordKindSpec& spec = SpecOf(kind);
-    const LineSectionSource* section = source_.Find(spec.header);
+    const RecordLayout& layout = LayoutOf(kind);
+    const LineSectionSource* section = source_.Find(layout.header);
     if (!section || index >= section->entries.size()) return std::nullopt;
     StudioRecord record;
     record.kind = kind;
@@ -118,7 +118,7 @@ std::optional<StudioRecord> StudioLine::RecordAt(RecordKind kind, size_t index) 
     std::vector<std::string> lines(
         texts.begin() + static_cast<std::ptrdiff_t>(record.span.first),
         texts.begin() + static_cast<std::ptrdiff_t>(record.span.first + record.span.count));
-    SplitFields(spec, lines, record.fields, record.tail);
+    SplitFields(layout, lines, record.fields, record.tail);
     record.frame = PlaceOf(kind, record.fields);
     if (!checkMessage_.empty()) return record;
 
@@ -162,8 +162,8 @@ std::vector<StudioRecord> StudioLine::Records(RecordKind kind) const {
 
 std::vector<StudioRecord> StudioLine::AllRecords() const {
     std::vector<StudioRecord> all;
-    for (const auto& spec : RecordKinds()) {
-        auto records = Records(spec.kind);
+    for (const auto& layout : RecordKinds()) {
+        auto records = Records(layout.kind);
         all.insert(all.end(), std::make_move_iterator(records.begin()),
                    std::make_move_iterator(records.end()));
     }
@@ -171,7 +171,7 @@ std::vector<StudioRecord> StudioLine::AllRecords() const {
 }
 
 long double StudioLine::PlaceOf(RecordKind kind, const std::vector<std::string>& fields) const {
-    const RecordKindSpec& spec = SpecOf(kind);
+    const RecordLayout& layout = LayoutOf(kind);
     if (kind == RecordKind::Callout) {
         // A call-out stands where its signal does.
         auto signal = ParseInt(fields.at(0));
@@ -182,15 +182,15 @@ long double StudioLine::PlaceOf(RecordKind kind, const std::vector<std::string>&
         }
         return 0;
     }
-    if (!spec.placeField) return 0;
-    const long double first = NumberOr(fields.at(*spec.placeField), 0);
-    if (!spec.placeField2) return first;
-    return (first + NumberOr(fields.at(*spec.placeField2), first)) / 2;
+    if (!layout.placeField) return 0;
+    const long double first = NumberOr(fields.at(*layout.placeField), 0);
+    if (!layout.placeField2) return first;
+    return (first + NumberOr(fields.at(*layout.placeField2), first)) / 2;
 }
 
 bool StudioLine::InsertionPoint(RecordKind kind, long double frame, std::optional<size_t> skip,
                                 size_t& line, size_t& index) const {
-    const LineSectionSource* section = source_.Find(SpecOf(kind).header);
+    const LineSectionSource* section = source_.Find(LayoutOf(kind).header);
     if (!section || !section->isList) return false;
     index = 0;
     for (size_t i = 0; i < section->entries.size(); ++i) {
@@ -208,7 +208,7 @@ bool StudioLine::InsertionPoint(RecordKind kind, long double frame, std::optiona
 
 void StudioLine::FollowSignals(const std::vector<std::optional<size_t>>& newIndex,
                                std::vector<PendingSplice>& splices) const {
-    const RecordKindSpec& spec = SpecOf(RecordKind::Callout);
+    const RecordLayout& layout = LayoutOf(RecordKind::Callout);
     for (const StudioRecord& callout : Records(RecordKind::Callout)) {
         auto signal = ParseInt(callout.fields[0]);
         if (!signal || *signal < 0 || static_cast<size_t>(*signal) >= newIndex.size()) continue;
@@ -220,7 +220,7 @@ void StudioLine::FollowSignals(const std::vector<std::optional<size_t>>& newInde
         }
         auto fields = callout.fields;
         fields[0] = ToDecimal(static_cast<int64_t>(*to));
-        auto lines = FormatEntry(spec, fields);
+        auto lines = FormatEntry(layout, fields);
         lines.back() += callout.tail;
         splices.push_back({callout.span.first, callout.span.count, std::move(lines)});
     }
@@ -238,8 +238,8 @@ bool StudioLine::StaysBetweenNeighbours(RecordKind kind, const StudioRecord& rec
 bool StudioLine::Put(RecordKind kind, std::optional<size_t> replacing,
                      const std::vector<std::string>& fields, const std::string& tail,
                      std::string& error) {
-    const RecordKindSpec& spec = SpecOf(kind);
-    if (auto fault = CheckFields(spec, fields)) {
+    const RecordLayout& layout = LayoutOf(kind);
+    if (auto fault = CheckFields(layout, fields)) {
         error = *fault;
         return false;
     }
@@ -247,26 +247,26 @@ bool StudioLine::Put(RecordKind kind, std::optional<size_t> replacing,
     if (replacing) {
         old = RecordAt(kind, *replacing);
         if (!old) {
-            error = "there is no " + std::string(spec.caption) + " " + ToDecimal(*replacing);
+            error = "there is no " + std::string(layout.caption) + " " + ToDecimal(*replacing);
             return false;
         }
     }
-    std::vector<std::string> lines = FormatEntry(spec, fields);
+    std::vector<std::string> lines = FormatEntry(layout, fields);
     lines.back() += tail;
 
     std::vector<PendingSplice> splices;
     size_t at = 0;
     size_t newIndex = 0;
     const long double frame = PlaceOf(kind, fields);
-    const LineSectionSource* section = source_.Find(spec.header);
+    const LineSectionSource* section = source_.Find(layout.header);
     if (!InsertionPoint(kind, frame, replacing, at, newIndex)) {
         if (section) {
-            error = "the " + std::string(spec.header) + " section could not be read whole; " +
+            error = "the " + std::string(layout.header) + " section could not be read whole; " +
                     "mend the file first";
             return false;
         }
         // The list is new: it goes at the end, where no later header can take its lines.
-        std::vector<std::string> texts = {std::string(spec.header)};
+        std::vector<std::string> texts = {std::string(layout.header)};
         texts.insert(texts.end(), lines.begin(), lines.end());
         texts.emplace_back("#");
         splices.push_back({document_.Size(), 0, std::move(texts)});
@@ -308,21 +308,21 @@ bool StudioLine::Replace(RecordKind kind, size_t index, const std::vector<std::s
 bool StudioLine::Move(RecordKind kind, size_t index, int32_t frames, std::string& error) {
     auto old = RecordAt(kind, index);
     if (!old) {
-        error = "there is no " + std::string(SpecOf(kind).caption) + " " + ToDecimal(index);
+        error = "there is no " + std::string(LayoutOf(kind).caption) + " " + ToDecimal(index);
         return false;
     }
     auto fields = old->fields;
-    const RecordKindSpec& spec = SpecOf(kind);
+    const RecordLayout& layout = LayoutOf(kind);
     for (size_t i = 0; i < fields.size(); ++i) {
-        if (spec.fields[i].role != FieldRole::Frame) continue;
+        if (layout.fields[i].role != FieldRole::Frame) continue;
         auto value = ParseInt(fields[i]);
         if (!value) {
-            error = std::string(spec.fields[i].name) + " \"" + fields[i] + "\" is not a frame";
+            error = std::string(layout.fields[i].name) + " \"" + fields[i] + "\" is not a frame";
             return false;
         }
         const int64_t moved = static_cast<int64_t>(*value) + frames;
         if (moved < 0 || moved > INT32_MAX) {
-            error = "the " + std::string(spec.caption) + " would leave the video";
+            error = "the " + std::string(layout.caption) + " would leave the video";
             return false;
         }
         fields[i] = ToDecimal(moved);
@@ -333,12 +333,12 @@ bool StudioLine::Move(RecordKind kind, size_t index, int32_t frames, std::string
 bool StudioLine::Remove(RecordKind kind, size_t index, std::string& error) {
     auto old = RecordAt(kind, index);
     if (!old) {
-        error = "there is no " + std::string(SpecOf(kind).caption) + " " + ToDecimal(index);
+        error = "there is no " + std::string(LayoutOf(kind).caption) + " " + ToDecimal(index);
         return false;
     }
     std::vector<PendingSplice> splices = {{old->span.first, old->span.count, {}}};
     if (kind == RecordKind::Signal) {
-        const size_t count = source_.Find(SpecOf(kind).header)->entries.size();
+        const size_t count = source_.Find(LayoutOf(kind).header)->entries.size();
         std::vector<std::optional<size_t>> renumber(count);
         for (size_t i = 0; i < count; ++i) {
             if (i != index) renumber[i] = i > index ? i - 1 : i;
@@ -350,9 +350,9 @@ bool StudioLine::Remove(RecordKind kind, size_t index, std::string& error) {
 }
 
 std::vector<std::string> StudioLine::Values(const std::string& header) const {
-    const ValueSectionSpec* spec = FindValueSection(header);
-    if (!spec) return {};
-    std::vector<std::string> values(spec->lines.size());
+    const ValueSectionLayout* layout = FindValueSection(header);
+    if (!layout) return {};
+    std::vector<std::string> values(layout->lines.size());
     const LineSectionSource* section = source_.Find(header);
     if (!section) return values;
     for (size_t i = 0; i < values.size(); ++i) {
@@ -366,8 +366,8 @@ std::vector<std::string> StudioLine::Values(const std::string& header) const {
 
 std::optional<std::string> StudioLine::CheckValues(const std::string& header,
                                                    const std::vector<std::string>& values) {
-    const ValueSectionSpec* spec = FindValueSection(header);
-    const size_t count = spec ? spec->lines.size() : 0;
+    const ValueSectionLayout* layout = FindValueSection(header);
+    const size_t count = layout ? layout->lines.size() : 0;
     if (count == 0 || values.size() != count) {
         return header + " is not a section of " + ToDecimal(values.size()) + " value line(s)";
     }
@@ -378,7 +378,7 @@ std::optional<std::string> StudioLine::CheckValues(const std::string& header,
         }
         // A value line is compared with the headers after its own, so it may not pass for one.
         if (value.starts_with("[")) return header + " \"" + value + "\" may not begin with \"[\"";
-        if (spec->lines[i].type != FieldType::Text && !ParseInt(value)) {
+        if (layout->lines[i].type != FieldType::Text && !ParseInt(value)) {
             return header + " \"" + value + "\" is not a whole number";
         }
     }
@@ -404,13 +404,13 @@ bool StudioLine::SetValue(const std::string& header, const std::vector<std::stri
 }
 
 bool StudioLine::ReplaceSpeedUnits(const std::vector<SpeedUnitData>& units, std::string& error) {
-    const RecordKindSpec& spec = SpecOf(RecordKind::SpeedUnit);
+    const RecordLayout& layout = LayoutOf(RecordKind::SpeedUnit);
     std::vector<std::string> texts;
     for (const auto& u : units) {
         texts.push_back(ToDecimal(u.StartFrame) + "," + ToDecimal(u.EndFrame) + "," +
                         ToDecimal(u.StartSpeed) + "," + ToDecimal(u.EndSpeed));
     }
-    const LineSectionSource* section = source_.Find(spec.header);
+    const LineSectionSource* section = source_.Find(layout.header);
     if (section && !section->isList) {
         error = "the [SpeedUnit] section could not be read whole; mend the file first";
         return false;
@@ -419,7 +419,7 @@ bool StudioLine::ReplaceSpeedUnits(const std::vector<SpeedUnitData>& units, std:
         Apply({{section->headerLine + 1, section->endLine - section->headerLine - 1, texts}});
         return true;
     }
-    texts.insert(texts.begin(), std::string(spec.header));
+    texts.insert(texts.begin(), std::string(layout.header));
     texts.emplace_back("#");
     Apply({{document_.Size(), 0, std::move(texts)}});
     return true;

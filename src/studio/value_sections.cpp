@@ -4,10 +4,10 @@
 
 namespace kelvaron {
 
-std::span<const ValueSectionSpec> ValueSections() {
+std::span<const ValueSectionLayout> ValueSections() {
     using T = FieldType;
     using R = FieldRole;
-    static const std::vector<ValueSectionSpec> sections = {
+    static const std::vector<ValueSectionLayout> sections = {
         {"[LineName]", {{"LineName", "line name, shown as the run window's caption", T::Text}}},
         {"[DataName]",
          {{"DataName", "base name of the cab-view video (the file is this name + .avi)", T::Text}}},
@@ -33,10 +33,10 @@ std::span<const ValueSectionSpec> ValueSections() {
     return sections;
 }
 
-const ValueSectionSpec* FindValueSection(std::string_view header) {
+const ValueSectionLayout* FindValueSection(std::string_view header) {
     const auto sections = ValueSections();
     const auto it = std::find_if(sections.begin(), sections.end(),
-                                 [&](const ValueSectionSpec& s) { return s.header == header; });
+                                 [&](const ValueSectionLayout& s) { return s.header == header; });
     return it == sections.end() ? nullptr : &*it;
 }
 

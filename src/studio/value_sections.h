@@ -11,12 +11,12 @@ namespace kelvaron {
 
 // A section of the line file that holds values rather than a list: its value
 // lines, each with its meaning and unit, as the studio's form shows them.
-struct ValueSectionSpec {
+struct ValueSectionLayout {
     std::string_view header;  // "[LineName]"
-    std::vector<FieldSpec> lines;
+    std::vector<FieldLayout> lines;
 };
 
-std::span<const ValueSectionSpec> ValueSections();
-const ValueSectionSpec* FindValueSection(std::string_view header);
+std::span<const ValueSectionLayout> ValueSections();
+const ValueSectionLayout* FindValueSection(std::string_view header);
 
 }  // namespace kelvaron

@@ -125,7 +125,7 @@ TEST_F(StudioEdits, EveryKindIsAddedAtItsPlaceAndUndoneAndRedone) {
         {RecordKind::StopSound, {"2000"}},
     };
     for (const Sample& sample : samples) {
-        SCOPED_TRACE(std::string(SpecOf(sample.kind).caption));
+        SCOPED_TRACE(std::string(LayoutOf(sample.kind).caption));
         const size_t before = line.Records(sample.kind).size();
         ASSERT_TRUE(line.Add(sample.kind, sample.fields, error)) << error;
         EXPECT_EQ(line.CheckMessage(), "");

@@ -24,7 +24,7 @@ LineValuesDialog::LineValuesDialog(StudioWindow& window) : QDialog(&window), win
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     layout->addLayout(form);
-    for (const ValueSectionSpec& section : ValueSections()) {
+    for (const ValueSectionLayout& section : ValueSections()) {
         const std::string header(section.header);
         const std::vector<std::string> values = window_.Line().Values(header);
         std::vector<QLineEdit*> edits;

@@ -28,7 +28,7 @@ class LineValuesDialog : public QDialog {
 
   private:
     StudioWindow& window_;
-    std::vector<std::pair<const ValueSectionSpec*, std::vector<QLineEdit*>>> edits_;
+    std::vector<std::pair<const ValueSectionLayout*, std::vector<QLineEdit*>>> edits_;
 };
 
 }  // namespace kelvaron

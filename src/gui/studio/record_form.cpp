@@ -15,10 +15,10 @@ RecordForm::RecordForm(QWidget* parent)
     outer->addWidget(kinds_);
     outer->addLayout(layout_);
     outer->addStretch();
-    for (const auto& spec : RecordKinds()) {
+    for (const auto& layout : RecordKinds()) {
         kinds_->addItem(
-            QString::fromUtf8(spec.caption.data(), static_cast<int>(spec.caption.size())) + "  " +
-            QString::fromUtf8(spec.header.data(), static_cast<int>(spec.header.size())));
+            QString::fromUtf8(layout.caption.data(), static_cast<int>(layout.caption.size())) +
+            "  " + QString::fromUtf8(layout.header.data(), static_cast<int>(layout.header.size())));
     }
     QObject::connect(kinds_, &QComboBox::currentIndexChanged, [this](int index) {
         if (index >= 0 && static_cast<RecordKind>(index) != kind_) {
@@ -32,7 +32,7 @@ RecordForm::RecordForm(QWidget* parent)
 void RecordForm::Rebuild() {
     while (layout_->rowCount() > 0) layout_->removeRow(0);
     edits_.clear();
-    for (const FieldSpec& field : SpecOf(kind_).fields) {
+    for (const FieldLayout& field : LayoutOf(kind_).fields) {
         auto* edit = new QLineEdit(this);
         edit->setToolTip(
             QString::fromUtf8(field.meaning.data(), static_cast<int>(field.meaning.size())));

@@ -231,7 +231,7 @@ void StudioWindow::Refresh() {
         const StudioRecord& r = records_[i];
         std::string fields;
         for (size_t f = 0; f < r.fields.size(); ++f) fields += (f ? "," : "") + r.fields[f];
-        const QString cells[] = {Text(SpecOf(r.kind).caption), QString::number(r.index),
+        const QString cells[] = {Text(LayoutOf(r.kind).caption), QString::number(r.index),
                                  QString::number(static_cast<double>(r.frame), 'f', 1),
                                  Metres(r.position), QString::fromStdString(fields)};
         for (int c = 0; c < 5; ++c)

@@ -73,11 +73,6 @@ void WriteFile(const std::filesystem::path& path, std::string_view bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 void WriteCp932File(const std::filesystem::path& path, std::string_view utf8) {
     WriteFile(path, EncodeCp932(utf8));
 }

@@ -16,8 +16,6 @@ std::string ReadAll(const std::filesystem::path& path);
 // Writes bytes as they are.
 void WriteFile(const std::filesystem::path& path, std::string_view bytes);
 
-// The bytes of a file; empty when it cannot be read.
-std::string ReadFile(const std::filesystem::path& path);
 
 // Writes UTF-8 text converted to Shift-JIS (CP932), as the data files are made.
 void WriteCp932File(const std::filesystem::path& path, std::string_view utf8);

@@ -113,7 +113,7 @@ TEST(QtSettingsStoreTest, ReadsIntegersOfTheUsersControllerSettings) {
     RunWindow run(PlatformServices{mixer, video, pictures, joystick, serial, store, messages},
                   test::FixtureDir() / "fixtures", "train_electric.dat", "line_basic.dat");
     ASSERT_TRUE(run.FormCreate());
-    const std::string written = test::ReadFile(home / "Kelvaron" / "dgcontroller.conf");
+    const std::string written = test::ReadAll(home / "Kelvaron" / "dgcontroller.conf");
     for (const char* line :
          {"P0=12\n", "P1=0\n", "P5=0\n", "B0=0\n", "B3=-40\n", "B8=0\n", "EB=abc\n"}) {
         EXPECT_NE(written.find(line), std::string::npos) << line << " in\n" << written;

@@ -23,13 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 // The fixture line with its pictures, and a short video where its labels file looks for it.
 fs::path DataFolder() {
     const fs::path dir = test::MakeTempDir();
@@ -57,7 +50,7 @@ struct OpenedStudio {
         window->onMessage = [this](const std::string& text) { messages.push_back(text); };
     }
     const fs::path dir = DataFolder();
-    const std::string original = ReadBytes(dir / "line_basic.dat");
+    const std::string original = test::ReadAll(dir / "line_basic.dat");
     QtPictureLoader pictures;
     std::unique_ptr<StudioWindow> window;
     std::vector<std::string> messages;
@@ -90,7 +83,7 @@ TEST(StudioWindow, StationPlacedAtAFrameIsShownSavedAndAccepted) {
     EXPECT_NE(std::find(stops.begin(), stops.end(), 41.67), stops.end());
 
     ASSERT_TRUE(window.Save());
-    const std::string saved = ReadBytes(dir / "line_basic.dat");
+    const std::string saved = test::ReadAll(dir / "line_basic.dat");
     // The one new line, in the file's own Shift-JIS and CR LF, among the untouched others.
     const std::string added = "station,0,240,360,0,1080000,1080300\r\n";
     ASSERT_EQ(saved.size(), original.size() + added.size());

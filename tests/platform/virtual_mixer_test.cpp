@@ -86,11 +86,6 @@ TEST_F(VirtualMixerTest, MissingOrBrokenFilesGiveSilentSoundsThatNeverPlay) {
     EXPECT_EQ(mixer.Frames(cut), 100);
 }
 
-std::string ReadBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // Lengths come from the header once its last frame is there. Whatever the
 // header says, a sound is as long as the samples a player decodes from it.
 TEST_F(VirtualMixerTest, CompressedCutAndOddSizedFilesAreAsLongAsWhatDecodes) {
@@ -106,14 +101,14 @@ TEST_F(VirtualMixerTest, CompressedCutAndOddSizedFilesAreAsLongAsWhatDecodes) {
     sf_close(sf);
 
     // Cut inside its second block of compressed data.
-    const std::string bytes = ReadBytes(adpcm);
+    const std::string bytes = test::ReadAll(adpcm);
     const size_t dataAt = bytes.find("data") + 8;
     const size_t blockAlign =
         static_cast<uint8_t>(bytes[32]) | static_cast<size_t>(static_cast<uint8_t>(bytes[33])) << 8;
     test::WriteFile(dir / "adpcm_cut.wav", bytes.substr(0, dataAt + blockAlign + blockAlign / 2));
 
     // 16-bit mono data of 201 bytes holds 100 whole frames.
-    std::string odd = ReadBytes(WriteWave(dir / "odd.wav", 1000, 16, 1, 101));
+    std::string odd = test::ReadAll(WriteWave(dir / "odd.wav", 1000, 16, 1, 101));
     odd.pop_back();
     test::WriteFile(dir / "odd.wav", odd);
 

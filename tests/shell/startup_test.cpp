@@ -15,8 +15,7 @@ namespace kelvaron {
 namespace {
 
 std::string ReadText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return DecodeToUtf8(std::string(std::istreambuf_iterator<char>(in), {}));
+    return DecodeToUtf8(test::ReadAll(path));
 }
 
 // A data folder made from the sample files, which a test may then change.

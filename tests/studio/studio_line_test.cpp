@@ -14,13 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 // Every line file the project has: the fixtures and, in the plain build, the demo lines.
 std::vector<fs::path> AllLineFiles() {
     std::vector<fs::path> files;
@@ -31,7 +24,7 @@ std::vector<fs::path> AllLineFiles() {
     for (const auto& dir : dirs) {
         for (const auto& entry : fs::directory_iterator(dir)) {
             if (entry.path().extension() != ".dat") continue;
-            if (ReadBytes(entry.path()).find("[SpeedUnit]") != std::string::npos) {
+            if (test::ReadAll(entry.path()).find("[SpeedUnit]") != std::string::npos) {
                 files.push_back(entry.path());
             }
         }
@@ -50,7 +43,7 @@ TEST(StudioRoundTrip, EveryLineFileIsWrittenBackAsItWasRead) {
     ASSERT_GE(files.size(), 2u);
     for (const fs::path& file : files) {
         SCOPED_TRACE(file.string());
-        const std::string original = ReadBytes(file);
+        const std::string original = test::ReadAll(file);
         std::string error;
         auto line = StudioLine::Open(file.parent_path(), file.filename().string(), pictures, error);
         ASSERT_TRUE(line) << error;
@@ -195,7 +188,7 @@ TEST_F(StudioEdits, SavingKeepsTheFileUntilTheTextCanBeWritten) {
     ASSERT_TRUE(line.SetValue("[LineName]", {"駅 \xF0\x9F\x9A\x89"}, error));
     EXPECT_FALSE(line.Save(TextEncoding::ShiftJis, error));
     EXPECT_NE(error.find("line 2"), std::string::npos) << error;
-    EXPECT_EQ(ReadBytes(file), "old");
+    EXPECT_EQ(test::ReadAll(file), "old");
     EXPECT_TRUE(line.Modified());
     ASSERT_TRUE(line.Save(TextEncoding::Utf8, error)) << error;
     EXPECT_FALSE(line.Modified());

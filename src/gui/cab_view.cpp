@@ -139,16 +139,17 @@ CabView::Shown CabView::Snapshot(const PanelControl& c) const {
 }
 
 void CabView::FindOverVideo() {
-    overVideo_ = false;
+    overVideo_ = QRegion();
     bool above = false;
     QRect video;
-    for (const PanelControl& c : panel_.Controls()) {
+    for (const Shown& c : shown_) {
         if (c.name == "unten") {
             above = true;
-            video = Bounds(c);
-        } else if (above && c.visible && painter_.Extent(c, scale_).intersects(video)) {
-            overVideo_ = true;
-            return;
+            video = QRect(c.left, c.top, c.width, c.height);
+        } else if (above && c.visible) {
+            const QRect over = c.extent & video;
+            // One device pixel more on each side: smooth scaling reaches that far.
+            if (!over.isEmpty()) overVideo_ += ToDevice(over).adjusted(-1, -1, 1, 1) & video_;
         }
     }
 }
@@ -229,7 +230,12 @@ void CabView::paintEvent(QPaintEvent* event) {
     if (!video.isEmpty()) {
         p.setClipRegion(video);
         p.drawImage(video_.topLeft(), frame_);
-        if (overVideo_) p.drawImage(cab_.topLeft(), layer_);
+        // Only what stands over the video is blended again, not the whole video's place.
+        const QRegion over = video & overVideo_;
+        if (!over.isEmpty()) {
+            p.setClipRegion(over);
+            p.drawImage(cab_.topLeft(), layer_);
+        }
     }
     const QRegion panel = (region & cab_) - video_;
     if (!panel.isEmpty()) {

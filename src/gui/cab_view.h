@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QtGui/QImage>
+#include <QtGui/QRegion>
 #include <QtWidgets/QWidget>
 #include <cstdlib>
 #include <functional>
@@ -107,13 +108,13 @@ class CabView : public QWidget {
     PanelPainter painter_;
     WheelSteps wheel_;
 
-    double ratio_ = 0;        // device pixels per widget pixel the layout is for
-    QSize laidOutFor_;        // widget size the layout is for
-    double scale_ = 1;        // device pixels per cab pixel
-    QRect cab_;               // the cab, device pixels of the widget
-    QRect video_;             // the video's place, device pixels of the widget
-    QImage layer_;            // the panel at cab_'s size; clear where the video shows
-    bool overVideo_ = false;  // some control is drawn over the video
+    double ratio_ = 0;   // device pixels per widget pixel the layout is for
+    QSize laidOutFor_;   // widget size the layout is for
+    double scale_ = 1;   // device pixels per cab pixel
+    QRect cab_;          // the cab, device pixels of the widget
+    QRect video_;        // the video's place, device pixels of the widget
+    QImage layer_;       // the panel at cab_'s size; clear where the video shows
+    QRegion overVideo_;  // device pixels where controls are drawn over the video
     std::unique_ptr<uint8_t, FreeDeleter> frameMemory_;
     QImage frame_;  // the shown video picture, over frameMemory_
     QImage still_;  // the still picture while it is shown

@@ -115,6 +115,33 @@ TEST_F(RunWindowDisplayTest, TheCabKeepsItsProportionsCentredInAnyShape) {
     EXPECT_TRUE(closed);
 }
 
+TEST_F(RunWindowDisplayTest, AControlOverTheVideoIsDrawnOverItAtItsScaledPlace) {
+    CabView& view = window->View();
+    window->MenuCommand("start1");
+    window->MenuCommand("menu_d2");  // frame 30: the colour 0x00001E
+    SizeCab(QSize(1280, 880));
+    // Lamps come after the video in the panel, so one moved onto it is drawn
+    // over every frame; only its place is blended, and the rest is the video.
+    PanelControl* lamp = window->Run().Panel().Find("Lamp_Air");
+    ASSERT_TRUE(lamp && !lamp->transparent);
+    lamp->left = 100;
+    lamp->top = 50;
+    lamp->visible = true;
+    view.PanelChanged();
+    const QImage over = Shot(view);
+    lamp->visible = false;
+    view.PanelChanged();
+    const QImage bare = Shot(view);
+    const QRect place = Changed(over, bare);
+    const QRect expected = Scaled(*lamp, 2.0);
+    EXPECT_LE(std::abs(place.left() - expected.left()), 1);
+    EXPECT_LE(std::abs(place.top() - expected.top()), 1);
+    EXPECT_LE(std::abs(place.right() - expected.right()), 1);
+    EXPECT_LE(std::abs(place.bottom() - expected.bottom()), 1);
+    EXPECT_EQ(bare.pixel(expected.center()) & 0xFFFFFF, 30u);
+    EXPECT_EQ(over.pixel(600, 400) & 0xFFFFFF, 30u);
+}
+
 TEST_F(RunWindowDisplayTest, F11AndTheDisplayMenuToggleFullScreenAndTheModeIsRemembered) {
     window->show();
     Key(window->View(), Qt::Key_F11, "");

@@ -27,6 +27,7 @@ void GradientSampling(RunContext& run) {
 void GradientSections(RunContext& run) {
     RunState& s = run.state;
     const auto& slopes = run.line.Slope;
+    const auto* image = run.panel.Find("SlopeImage");
     for (size_t i = 0; i < slopes.size(); ++i) {
         const SlopeData& e = slopes[i];
         if (e.StartFrame < s.Frame && s.Frame < e.EndFrame) {
@@ -42,7 +43,6 @@ void GradientSections(RunContext& run) {
         const bool levelAfter = i + 1 < slopes.size()
                                     ? e.EndFrame < s.Frame && s.Frame < slopes[i + 1].StartFrame
                                     : s.Frame > e.EndFrame;
-        const auto* image = run.panel.Find("SlopeImage");
         // A line without gradient pictures must still leave the gradient
         // behind, so a section in force counts as shown whatever was drawn.
         const bool shown = (image && image->picture) || s.CurrentGradient != 0;

@@ -1,6 +1,9 @@
 #include "run/run_sounds.h"
 
+#include <array>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "sim/traction.h"
 
@@ -25,7 +28,18 @@ void SetRatio(RunContext& run, int channel, long double ratio) {
 
 int32_t VolumeOfFactor(long double w) {
     if (!(w > 0) || !std::isfinite(w)) return kSilence;
-    return static_cast<int32_t>(Round(2000 * std::log10(w)));
+    // The same few factors come back refresh after refresh (rolling-noise
+    // weights, open gates, steady speeds), and the logarithm of a long double
+    // costs more than the rest of a sound step: remember the latest ones.
+    struct Remembered {
+        long double factor = 0;  // never a valid factor: those are above 0
+        int32_t volume = 0;
+    };
+    thread_local std::array<Remembered, 64> remembered{};
+    const auto key = std::bit_cast<uint64_t>(static_cast<double>(w));
+    Remembered& r = remembered[(key ^ (key >> 20) ^ (key >> 40)) % remembered.size()];
+    if (r.factor != w) r = {w, static_cast<int32_t>(Round(2000 * std::log10(w)))};
+    return r.volume;
 }
 
 void BrakeSqueal(RunContext& run) {

@@ -1,21 +1,23 @@
 #pragma once
 
 #include <filesystem>
-#include <future>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "platform/video_facts_cache.h"
 #include "platform/video_reader.h"
 
 namespace kelvaron {
 
-// The FFmpeg video reader, loaded from its module on a thread of its own from
-// the moment this object is made. FFmpeg and the hundred libraries it pulls in
-// take longer to load than the rest of a headless start-up, so the load runs
-// while start-up reads the data files, and only opening the video waits for it.
+// The FFmpeg video reader, loaded from its module only when a video must be
+// read. FFmpeg and the hundred libraries it pulls in take longer to load than
+// the rest of a headless start-up, and a run without pictures needs only the
+// video's frame count and rate: for a video opened before, those come from
+// the cache and the module is never loaded.
 class VideoOnDemand : public VideoReader {
   public:
-    VideoOnDemand();
+    explicit VideoOnDemand(VideoFactsCache cache = {});
     ~VideoOnDemand() override;
     VideoOnDemand(const VideoOnDemand&) = delete;
     VideoOnDemand& operator=(const VideoOnDemand&) = delete;
@@ -31,15 +33,17 @@ class VideoOnDemand : public VideoReader {
     const std::string& LoadError() const { return error_; }
 
   private:
-    struct Loaded {
-        std::unique_ptr<VideoReader> reader;
-        std::string error;
-    };
     VideoReader* Reader();
+    // The reader with the open video in it, loading and opening on first use.
+    VideoReader* OpenReader();
 
-    std::future<Loaded> loading_;
+    VideoFactsCache cache_;
+    bool loaded_ = false;
     std::unique_ptr<VideoReader> reader_;
     std::string error_;
+    std::filesystem::path file_;
+    std::optional<VideoFacts> facts_;  // of the open video
+    bool readerOpen_ = false;
 };
 
 }  // namespace kelvaron

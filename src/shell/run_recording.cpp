@@ -10,6 +10,7 @@
 
 #include "common/content_hash.h"
 #include "common/data_path.h"
+#include "common/user_folders.h"
 #include "data/controller_file_reader.h"
 #include "data/labels_file_reader.h"
 #include "data/sound_setup.h"
@@ -206,15 +207,8 @@ void RunRecorder::OnClose() {
 }
 
 std::filesystem::path RecordingsFolder() {
-    const char* data = std::getenv("XDG_DATA_HOME");
-    std::filesystem::path base;
-    if (data != nullptr && *data == '/') {
-        base = data;
-    } else {
-        const char* home = std::getenv("HOME");
-        base = std::filesystem::path(home != nullptr ? home : ".") / ".local" / "share";
-    }
-    return base / "kelvaron" / "runs";
+    return UserFolder("XDG_DATA_HOME", std::filesystem::path(".local") / "share") / "kelvaron" /
+           "runs";
 }
 
 std::vector<std::filesystem::path> Recordings(const std::filesystem::path& folder) {

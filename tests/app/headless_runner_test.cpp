@@ -50,15 +50,19 @@ class HeadlessRun : public ::testing::Test {
         video.height = 16;
         ASSERT_TRUE(WriteTestVideo(data_ / "movie" / "line_basic.avi", video, 6000,
                                    [](int32_t, Picture&) {}));
+        // What the runs learn of their videos stays with this test.
+        setenv("XDG_CACHE_HOME", (dir_ / "cache").c_str(), 1);
     }
+    void TearDown() override { unsetenv("XDG_CACHE_HOME"); }
 
     // Runs the program on the e2e line with `script` (none when empty) and `options`.
-    Outcome Run(const std::string& script, const std::string& options = "") {
+    Outcome Run(const std::string& script, const std::string& options = "",
+                const fs::path& program = KELVARON_BINARY) {
         fs::remove(dir_ / "trace.csv");
         fs::remove(dir_ / "sound.log");
-        std::string command = std::string("'") + KELVARON_BINARY + "' --headless --data '" +
-                              data_.string() + "' --train train_electric.dat --line e2e_line.dat" +
-                              " --trace '" + (dir_ / "trace.csv").string() + "'";
+        std::string command = "'" + program.string() + "' --headless --data '" + data_.string() +
+                              "' --train train_electric.dat --line e2e_line.dat" + " --trace '" +
+                              (dir_ / "trace.csv").string() + "'";
         if (!script.empty()) {
             test::WriteFile(dir_ / "script.txt", script);
             command += " --script '" + (dir_ / "script.txt").string() + "'";
@@ -232,6 +236,30 @@ TEST_F(HeadlessRun, ASerialCodeThatMayStillGrowActsWhenItsWaitIsOver) {
     EXPECT_EQ(t.Int(t.RefreshAt(1100), "BrakeNotch"), -1);  // its wait ends before the refresh
     EXPECT_EQ(t.Int(t.RefreshAt(1500), "BrakeNotch"), -1);
     EXPECT_EQ(t.Int(t.RefreshAt(1600), "BrakeNotch"), -8);  // completed at 1550
+}
+
+TEST_F(HeadlessRun, AVideoRunBeforeNeedsNoVideoModuleUntilItChanges) {
+    // A copy of the program without the video module beside it can run a line
+    // only on what an earlier run learnt of its video.
+    const fs::path alone = dir_ / "bin" / "kelvaron";
+    fs::create_directories(alone.parent_path());
+    fs::copy_file(KELVARON_BINARY, alone);
+    const std::string script =
+        test::ReadAll(test::FixtureDir() / "fixtures" / "e2e_drive_and_stop.txt");
+    Outcome unknown = Run(script, "", alone);
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_NE(unknown.err.find("cannot load the video module"), std::string::npos) << unknown.err;
+
+    const Outcome first = Run(script);
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    const Outcome known = Run(script, "", alone);
+    ASSERT_EQ(known.exitCode, 0) << known.err;
+    EXPECT_EQ(known.trace.rows, first.trace.rows);
+
+    // A video written again (same size, a later time) is read afresh.
+    const fs::path video = data_ / "movie" / "line_basic.avi";
+    fs::last_write_time(video, fs::last_write_time(video) + std::chrono::seconds(2));
+    EXPECT_EQ(Run(script, "", alone).exitCode, 1);
 }
 
 TEST_F(HeadlessRun, RefusesABadScriptOrMissingFilesBeforeAnythingRuns) {

@@ -132,8 +132,9 @@ std::optional<std::string> ReplayRefusal(const RunIdentity& recorded, const RunI
     }
     std::string changed;
     for (const auto& [name, hash] : recorded.files) {
-        const auto now = std::find_if(run.files.begin(), run.files.end(),
-                                      [&](const auto& file) { return file.first == name; });
+        const auto now =
+            std::find_if(run.files.begin(), run.files.end(),
+                         [&name = name](const auto& file) { return file.first == name; });
         if (now == run.files.end() || now->second != hash) {
             changed += (changed.empty() ? "" : ", ") + name;
         }

@@ -76,7 +76,7 @@ TEST(DemoFlowAccuracy, TheVideoAloneGivesTheLinesDistances) {
 
     const int32_t last = std::min(line.SpeedUnit.back().EndFrame, record->FrameCount() - 1);
     double squares = 0;
-    const std::vector<double> worstBeyond{100, 200, 500};
+    const std::vector<double> worstBeyond{20, 50, 100, 200, 500};
     std::vector<double> worst(worstBeyond.size(), 0.0);
     for (int32_t f = 1; f <= last; ++f) {
         const double e = profile->kmh[static_cast<size_t>(f)] - TrueKmh(line, f);

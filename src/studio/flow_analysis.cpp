@@ -101,9 +101,11 @@ class RowExpectation {
     // pixels a frame, to move a few pixels: the flow reads motion well under a pixel low. The
     // stretch no more than doubles from one measurement to the next, as a train speeds up.
     void Cover(float fastest) {
-        const int32_t wanted = fastest * FlowRecord::kMostCovered <= kReadablePixels
+        // Matched against the expected motion, the flow only has the difference to find.
+        const float target = shape_.empty() ? kUnguidedPixels : kReadablePixels;
+        const int32_t wanted = fastest * FlowRecord::kMostCovered <= target
                                    ? FlowRecord::kMostCovered
-                                   : std::max(1, static_cast<int32_t>(kReadablePixels / fastest));
+                                   : std::max(1, static_cast<int32_t>(target / fastest));
         apart_ = std::min(wanted, 2 * apart_);
     }
 
@@ -125,8 +127,11 @@ class RowExpectation {
         return scale;
     }
 
-    // The fastest row's motion (pixels) from which a measurement is read well.
-    static constexpr float kReadablePixels = 3.0f;
+    // The fastest row's motion (pixels) from which a measurement is read well, and the most
+    // to measure before the rows' shape is known: the flow then finds all the motion itself,
+    // and a repeating texture (the sleepers) is matched one repetition off not far beyond.
+    static constexpr float kReadablePixels = 6.0f;
+    static constexpr float kUnguidedPixels = 4.0f;
     // Frames that move at least this much (pixels in the fastest row) teach the shape.
     static constexpr float kShapePixels = 1.0f;
     static constexpr size_t kShapeFrames = 30;

@@ -7,6 +7,7 @@
 #include <deque>
 #include <fstream>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace kelvaron {
@@ -14,7 +15,7 @@ namespace kelvaron {
 namespace {
 
 // Bumped whenever what the record holds changes meaning.
-constexpr char kCacheMagic[] = "kelvaron-flow 2\n";
+constexpr char kCacheMagic[] = "kelvaron-flow 3\n";
 // Stored motion in 1/100000 of the picture height: a few thousandths of a pixel.
 constexpr double kCacheUnit = 1e-5;
 // Stored for motion that could not be told.
@@ -50,36 +51,87 @@ bool Get(std::istream& in, T& value) {
 // next; where the picture shows nothing to follow, as in a tunnel, the speed is held).
 class RowExpectation {
   public:
-    // Pixels per frame for each row; empty while the shape is not known.
-    const std::vector<float>& PerFrame() const { return expected_; }
-    void Learn(const FlowField& field) {
+    // Pixels over `frames` frames for each row; empty while the shape is not known.
+    const std::vector<float>& Over(int32_t frames) {
+        over_.resize(expected_.size());
+        for (size_t y = 0; y < expected_.size(); ++y) over_[y] = expected_[y] * frames;
+        return over_;
+    }
+    // Learns from a field measured over `covered` frames.
+    void Learn(const FlowField& field, int32_t covered) {
         RowMedians(field);
-        if (shape_.empty()) {
+        for (float& m : rows_) m /= static_cast<float>(covered);
+        if (!settled_) {
+            // A first shape comes from the first measurements that moved a pixel, however many
+            // frames they covered, so that slow frames are matched against it too; the shape
+            // kept comes from frames that each moved a pixel, read best.
             float fastest = 0;
-            for (float m : rows_) fastest = std::max(fastest, std::abs(m));
+            for (float m : rows_) {
+                if (!std::isnan(m)) fastest = std::max(fastest, std::abs(m));
+            }
             if (fastest >= kShapePixels) first_.push_back(rows_);
-            if (first_.size() >= kShapeFrames) LearnShape();
-            if (shape_.empty()) return;
+            if (fastest * static_cast<float>(covered) >= kShapePixels) early_.push_back(rows_);
+            if (first_.size() >= kShapeFrames) {
+                LearnShape(first_);
+                settled_ = !shape_.empty();
+            } else if (shape_.empty() && early_.size() >= kShapeFrames) {
+                LearnShape(early_);
+            }
+            if (shape_.empty()) {
+                Cover(fastest);
+                return;
+            }
         }
-        UpdateScale();
+        // Once the shape is known, only motion that keeps to it tells how slow the train is: a
+        // dark tunnel reads as none, and measuring it over long stretches would read the
+        // tunnel's end, passed at speed, as noise.
+        const auto kept = UpdateScale();
+        if (kept) {
+            Cover(std::abs(*kept));
+        } else {
+            apart_ = 1;
+        }
     }
 
+    // The frames the next measurement should cover.
+    int32_t FramesToCover() const { return apart_; }
+
   private:
-    void UpdateScale() {
+    // Sets the frames the next measurement covers for the fastest row, moving `fastest`
+    // pixels a frame, to move a few pixels: the flow reads motion well under a pixel low. The
+    // stretch no more than doubles from one measurement to the next, as a train speeds up.
+    void Cover(float fastest) {
+        // Matched against the expected motion, the flow only has the difference to find.
+        const float target = shape_.empty() ? kUnguidedPixels : kReadablePixels;
+        const int32_t wanted = fastest * FlowRecord::kMostCovered <= target
+                                   ? FlowRecord::kMostCovered
+                                   : std::max(1, static_cast<int32_t>(target / fastest));
+        apart_ = std::min(wanted, 2 * apart_);
+    }
+
+    // The scale of the rows when they keep to the shape.
+    std::optional<float> UpdateScale() {
         std::vector<float> ratios;
         for (size_t y = 0; y < rows_.size(); ++y) {
             if (shape_[y] > kShapeFloor && !std::isnan(rows_[y]))
                 ratios.push_back(rows_[y] / shape_[y]);
         }
-        if (ratios.size() < 3) return;
+        if (ratios.size() < 3) return std::nullopt;
         const float scale = Median(ratios);
         for (float& r : ratios) r = std::abs(r - scale);
-        if (Median(ratios) <= kShapeSpread * std::abs(scale) ||
-            std::abs(scale) < kShapePixels / 4) {
+        const bool kept = Median(ratios) <= kShapeSpread * std::abs(scale);
+        if (kept || std::abs(scale) < kShapePixels / 4) {
             for (size_t y = 0; y < shape_.size(); ++y) expected_[y] = scale * shape_[y];
         }
+        if (!kept) return std::nullopt;
+        return scale;
     }
 
+    // The fastest row's motion (pixels) from which a measurement is read well, and the most
+    // to measure before the rows' shape is known: the flow then finds all the motion itself,
+    // and a repeating texture (the sleepers) is matched one repetition off not far beyond.
+    static constexpr float kReadablePixels = 6.0f;
+    static constexpr float kUnguidedPixels = 4.0f;
     // Frames that move at least this much (pixels in the fastest row) teach the shape.
     static constexpr float kShapePixels = 1.0f;
     static constexpr size_t kShapeFrames = 30;
@@ -122,9 +174,11 @@ class RowExpectation {
     }
 
     // Each frame divided by its own size, then the median over the frames, row by row.
-    void LearnShape() {
+    // The shape from `frames`, which it empties: each frame divided by its own size, then the
+    // median over the frames, row by row.
+    void LearnShape(std::vector<std::vector<float>>& frames) {
         std::vector<float> sizes;
-        for (const auto& frame : first_) {
+        for (const auto& frame : frames) {
             std::vector<float> values;
             for (float m : frame) {
                 if (!std::isnan(m)) values.push_back(std::abs(m));
@@ -132,33 +186,34 @@ class RowExpectation {
             std::sort(values.begin(), values.end());
             sizes.push_back(values.empty() ? 0.0f : values[values.size() * 9 / 10]);
         }
-        shape_.assign(rows_.size(), 0.0f);
+        std::vector<float> shape(rows_.size(), 0.0f);
         float largest = 0;
         std::vector<float> values;
-        for (size_t y = 0; y < shape_.size(); ++y) {
+        for (size_t y = 0; y < shape.size(); ++y) {
             values.clear();
-            for (size_t f = 0; f < first_.size(); ++f) {
-                if (sizes[f] > 0 && y < first_[f].size() && !std::isnan(first_[f][y])) {
-                    values.push_back(first_[f][y] / sizes[f]);
+            for (size_t f = 0; f < frames.size(); ++f) {
+                if (sizes[f] > 0 && y < frames[f].size() && !std::isnan(frames[f][y])) {
+                    values.push_back(frames[f][y] / sizes[f]);
                 }
             }
-            shape_[y] = values.empty() ? 0.0f : Median(values);
-            largest = std::max(largest, shape_[y]);
+            shape[y] = values.empty() ? 0.0f : Median(values);
+            largest = std::max(largest, shape[y]);
         }
-        if (largest <= 0) {
-            shape_.clear();
-            first_.clear();
-            return;
-        }
-        for (float& v : shape_) v /= largest;
-        first_.clear();
-        expected_.assign(shape_.size(), 0.0f);
+        frames.clear();
+        if (largest <= 0) return;
+        for (float& v : shape) v /= largest;
+        if (shape_.empty()) expected_.assign(shape.size(), 0.0f);
+        shape_ = std::move(shape);
     }
 
     std::vector<float> rows_;
     std::vector<std::vector<float>> first_;
+    std::vector<std::vector<float>> early_;
+    bool settled_ = false;
     std::vector<float> shape_;
     std::vector<float> expected_;
+    std::vector<float> over_;
+    int32_t apart_ = 1;
 };
 
 // Frames decoded ahead, handed from the decoding thread to the measuring one.
@@ -232,12 +287,22 @@ std::optional<FlowRecord> AnalyseFlow(VideoReader& video, OpticalFlow& flow,
     RowExpectation expectation;
     bool stopped = false;
     int32_t done = 0;
+    // The frame the flow compares the next picture with, and the frames it should be apart.
+    int32_t compared = -1;
+    int32_t apart = 1;
     while (queue.Pop(picture)) {
-        if (flow.Next(picture, expectation.PerFrame(), field)) {
-            record.Append(field);
-            expectation.Learn(field);
+        if (compared >= 0 && done - compared < apart && done < total - 1) {
+            record.AppendCovered();
         } else {
-            record.Append(FlowField{});
+            const int32_t covered = compared >= 0 ? done - compared : 1;
+            if (flow.Next(picture, expectation.Over(covered), field)) {
+                record.Append(field, covered);
+                expectation.Learn(field, covered);
+            } else {
+                record.Append(FlowField{}, covered);
+            }
+            compared = done;
+            apart = expectation.FramesToCover();
         }
         ++done;
         if (progress && (done % 32 == 0 || done == total) && !progress(done, total)) {
@@ -297,6 +362,16 @@ std::optional<FlowRecord> LoadFlowCache(const std::filesystem::path& video) {
         record.bands[i] =
             stored[i] == kCacheUnknown ? std::nanf("") : static_cast<float>(stored[i] * kCacheUnit);
     }
+    record.measuredOver.resize(static_cast<size_t>(frames));
+    if (!in.read(reinterpret_cast<char*>(record.measuredOver.data()),
+                 static_cast<std::streamsize>(record.measuredOver.size()))) {
+        return std::nullopt;
+    }
+    // A measurement may not reach back before the first frame nor further than one can.
+    for (int32_t f = 0; f < frames; ++f) {
+        const int32_t covered = record.measuredOver[static_cast<size_t>(f)];
+        if (covered > std::max(f, 1) || covered > FlowRecord::kMostCovered) return std::nullopt;
+    }
     return record;
 }
 
@@ -318,6 +393,8 @@ bool SaveFlowCache(const std::filesystem::path& video, const FlowRecord& record)
             const double units = std::clamp(value / kCacheUnit, -32767.0, 32767.0);
             Put(out, std::isnan(value) ? kCacheUnknown : static_cast<int16_t>(std::lround(units)));
         }
+        out.write(reinterpret_cast<const char*>(record.measuredOver.data()),
+                  static_cast<std::streamsize>(record.measuredOver.size()));
         if (!out) {
             std::error_code ignored;
             std::filesystem::remove(temporary, ignored);

@@ -253,9 +253,10 @@ std::vector<bool> PlausibleSpeeds(const std::vector<double>& metres, double fram
 
 }  // namespace
 
-void FlowRecord::Append(const FlowField& field) {
+void FlowRecord::Append(const FlowField& field, int32_t covered) {
     const size_t start = bands.size();
     bands.resize(start + kBands, 0.0f);
+    measuredOver.push_back(static_cast<uint8_t>(std::clamp(covered, 1, kMostCovered)));
     if (field.width <= 0 || field.height <= 0) return;
     std::vector<float> values;
     for (int32_t b = 0; b < kBands; ++b) {
@@ -281,12 +282,22 @@ void FlowRecord::Append(const FlowField& field) {
     }
 }
 
+void FlowRecord::AppendCovered() {
+    bands.resize(bands.size() + kBands, std::nanf(""));
+    measuredOver.push_back(0);
+}
+
 std::optional<TrackMotion> EstimateTrackMotion(const FlowRecord& record, std::string& error) {
     const int32_t frames = record.FrameCount();
     auto bandsOf = [&](int32_t f) { return record.bands.data() + static_cast<size_t>(f) * kBands; };
 
+    auto coveredBy = [&](int32_t f) {
+        return static_cast<int32_t>(record.measuredOver[static_cast<size_t>(f)]);
+    };
+
     std::vector<int32_t> moving;
     for (int32_t f = 1; f < frames; ++f) {
+        if (coveredBy(f) == 0) continue;
         const float* m = bandsOf(f);
         if (std::any_of(m, m + kBands, [](float v) { return std::abs(v) > kMoving; })) {
             moving.push_back(f);
@@ -333,13 +344,21 @@ std::optional<TrackMotion> EstimateTrackMotion(const FlowRecord& record, std::st
     for (int32_t b = 0; b < kBands; ++b) {
         if (usable[static_cast<size_t>(b)]) lowest = std::max(lowest, Centre(b) - bestHorizon);
     }
+    // A frame that no measurement covers (the end of a record cut short) is not sure.
     std::vector<bool> quiet(static_cast<size_t>(frames), true);
     std::vector<bool> sure(static_cast<size_t>(frames), false);
     for (int32_t f = 1; f < frames; ++f) {
+        const int32_t covered = coveredBy(f);
+        if (covered == 0) continue;
+        // The geometry holds for any distance, so the measurement is read as it stands and
+        // its distance shared out evenly over the frames it covers.
         const FrameFit fit = FitFrame(bandsOf(f), usable, bestHorizon);
-        motion.forward[static_cast<size_t>(f)] = std::max(0.0, fit.k);
-        quiet[static_cast<size_t>(f)] = fit.k * lowest * lowest < kNoMotion;
-        sure[static_cast<size_t>(f)] = quiet[static_cast<size_t>(f)] || fit.agreement >= kAgreement;
+        const bool still = fit.k * lowest * lowest < kNoMotion;
+        for (int32_t g = std::max(1, f - covered + 1); g <= f; ++g) {
+            motion.forward[static_cast<size_t>(g)] = std::max(0.0, fit.k) / covered;
+            quiet[static_cast<size_t>(g)] = still;
+            sure[static_cast<size_t>(g)] = still || fit.agreement >= kAgreement;
+        }
     }
     if (frames > 1) {
         motion.forward[0] = motion.forward[1];

@@ -12,8 +12,10 @@ namespace kelvaron {
 
 // What the speed estimate keeps of a video's optical flow: for every frame,
 // the vertical motion of each horizontal band of the picture, in picture
-// heights, from the frame before (frame 0 has none; not a number where the
-// flow could not tell).
+// heights, over the frames its measurement covers (frame 0 has none; not a
+// number where the flow could not tell). Motion well under a pixel reads low,
+// so slow stretches are measured over several frames, each measurement kept
+// with the last of them; the frames before it hold none.
 //
 // A camera at height h looking along a level track sees a point of the track
 // bed at distance Z on the row y = yh + f h / Z below the horizon yh. Moving
@@ -24,14 +26,20 @@ namespace kelvaron {
 // the scale.
 struct FlowRecord {
     static constexpr int32_t kBands = 120;
+    // The most frames one measurement covers: a second at 30 frames a second.
+    static constexpr int32_t kMostCovered = 30;
     double framesPerSecond = 30;
-    std::vector<float> bands;  // frame after frame, kBands each, top to bottom
+    std::vector<float> bands;           // frame after frame, kBands each, top to bottom
+    std::vector<uint8_t> measuredOver;  // per frame: the frames its measurement covers, or 0
 
-    int32_t FrameCount() const { return static_cast<int32_t>(bands.size() / kBands); }
+    int32_t FrameCount() const { return static_cast<int32_t>(measuredOver.size()); }
     // Appends a frame: the median vertical motion of each band over the width
-    // (the textured sides count as much as the track, whose sleepers repeat).
-    // An empty field appends a frame without motion.
-    void Append(const FlowField& field);
+    // (the textured sides count as much as the track, whose sleepers repeat),
+    // measured from `covered` frames before. An empty field appends a frame
+    // without motion.
+    void Append(const FlowField& field, int32_t covered = 1);
+    // Appends a frame whose motion the measurement of a later frame covers.
+    void AppendCovered();
 };
 
 // The motion of the camera along the track, frame by frame, up to a scale.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QtGui/QAction>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QTableWidget>
@@ -13,9 +14,11 @@
 #include "gui/studio/line_values_dialog.h"
 #include "gui/studio/profile_chart.h"
 #include "gui/studio/record_form.h"
+#include "gui/studio/studio_session.h"
 #include "gui_test_app.h"
 #include "platform/ffmpeg/video_writer.h"
 #include "platform/qt/qt_picture_loader.h"
+#include "run_window_fixture.h"
 #include "test_support.h"
 
 namespace kelvaron {
@@ -23,15 +26,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The fixture line with its pictures, and a short video where its labels file looks for it.
-fs::path DataFolder() {
+// The fixture line with its pictures, and a video of `frames` frames where its labels file
+// looks for it.
+fs::path DataFolder(int32_t frames = 600) {
     const fs::path dir = test::MakeTempDir();
-    for (const auto& entry : fs::directory_iterator(test::FixtureDir() / "fixtures")) {
-        if (entry.is_regular_file()) fs::copy_file(entry.path(), dir / entry.path().filename());
-    }
+    fs::copy(test::FixtureDir() / "fixtures", dir, fs::copy_options::recursive);
     fs::create_directories(dir / "movie");
     VideoSettings settings{.width = 96, .height = 48, .fps = 30, .codec = "mjpeg"};
-    EXPECT_TRUE(WriteTestVideo(dir / "movie" / "line_basic.avi", settings, 600,
+    EXPECT_TRUE(WriteTestVideo(dir / "movie" / "line_basic.avi", settings, frames,
                                [](int32_t frame, Picture& picture) {
                                    for (auto& pixel : picture.pixels) pixel = 0xFF000000u | frame;
                                }));
@@ -136,6 +138,66 @@ TEST(StudioWindow, LineValuesAreShownCheckedAndSaved) {
     EXPECT_EQ(saved->Definition().LineName, "試運転線");
     EXPECT_EQ(saved->Definition().StartTime, 1083600);
     EXPECT_EQ(saved->CheckMessage(), "");
+}
+
+// The studio and its test drives on the devices of the run window's tests, with their clock.
+class StudioTestDrive : public RunWindowFixture {
+  protected:
+    void SetUp() override {}
+};
+
+// The frame on screen is past 桜町 (zone 2000..2060), which trains pass, so the drive starts at
+// 中央駅 (zone 0..60); the automatic driver of the Controller menu takes the train through 桜町
+// to 港北 (zone 4760..4800), the terminus, and stops it there.
+TEST_F(StudioTestDrive, TheAutomaticDriverTakesTheTrainFromTheStationBeforeTheFrameToTheNextStop) {
+    const fs::path dir = DataFolder(2400);
+    StudioSession session(
+        GuiServices{PlatformServices{mixer, fake, pictures, joystick, serial, settings, messages},
+                    shell, nullptr, nullptr, &desktop},
+        keys, values, help, dir);
+    std::string error;
+    ASSERT_TRUE(session.Open("line_basic.dat", std::nullopt, error)) << error;
+    std::vector<std::string> offered;
+    session.askForTrain = [&](const std::vector<std::string>& trains) {
+        offered = trains;
+        return std::optional<std::string>("train_electric.dat");
+    };
+    StudioWindow& studio = *session.Window();
+    studio.show();
+    studio.ShowFrame(2100);
+    ASSERT_EQ(studio.CurrentFrame(), 2100);
+    QAction* automatic = nullptr;
+    for (QAction* action : studio.findChildren<QAction*>()) {
+        if (action->text() == QString::fromUtf8("自動運転")) automatic = action;
+    }
+    ASSERT_NE(automatic, nullptr);
+    automatic->trigger();
+    EXPECT_EQ(offered, (std::vector<std::string>{"train_diesel.dat", "train_electric.dat"}));
+
+    RunWindowWidget* run = session.TestRun();
+    ASSERT_NE(run, nullptr);
+    EXPECT_FALSE(studio.isVisible());
+    EXPECT_TRUE(run->Menus().Action("auto1")->isChecked());
+    const RunState& s = run->Run().State();
+    const auto& stations = run->Run().Line().Station;
+    ASSERT_EQ(stations.size(), 3u);
+    EXPECT_LE(s.Frame, stations[0].ZoneEnd);
+
+    AutoDriver* driver = run->Run().Autopilot();
+    ASSERT_NE(driver, nullptr);
+    run->wallClock = [this] { return wallMs; };
+    for (wallMs = 100; wallMs <= 600'000 && !driver->Finished(); wallMs += 100) {
+        run->Pump();
+        ASSERT_FALSE(s.ForcedEB) << "at frame " << s.Frame;
+    }
+    EXPECT_TRUE(driver->Finished());
+    EXPECT_EQ(s.Speed, 0);
+    EXPECT_GE(s.Frame, stations[2].ZoneStart);
+    EXPECT_LE(s.Frame, stations[2].ZoneEnd);
+
+    // Closing the run window brings the studio back.
+    run->close();
+    EXPECT_TRUE(studio.isVisible());
 }
 
 }  // namespace

@@ -49,15 +49,16 @@ class RideFlow {
   public:
     RideFlow(std::vector<double> ride, uint32_t seed, Stretch dark = {})
         : ride_(std::move(ride)), random_(seed), dark_(dark) {}
-    void operator()(size_t n, FlowField& field) {
+    void operator()(int32_t from, int32_t to, FlowField& field) {
         constexpr int32_t width = 96;
         constexpr int32_t height = 120;
         field.width = width;
         field.height = height;
         field.dx.assign(width * height, 0.0f);
         field.dy.assign(width * height, 0.0f);
-        const double travelled = ride_[std::min(n + 1, ride_.size() - 1)];
-        auto bounce = [](size_t k) { return 0.0008 * std::sin(static_cast<double>(k) / 4); };
+        double travelled = 0;
+        for (int32_t f = from + 1; f <= to; ++f) travelled += ride_[static_cast<size_t>(f)];
+        auto bounce = [](int32_t k) { return 0.0008 * std::sin(k / 4.0); };
         std::normal_distribution<double> noise(0, 0.0006);
         std::uniform_real_distribution<double> clutter(-0.01, 0.01);
         for (int32_t y = 0; y < height; ++y) {
@@ -69,10 +70,11 @@ class RideFlow {
                     m = 0;  // the cab does not move in its own picture
                 } else if (r < 0) {
                     m = clutter(random_);
-                } else if (n >= dark_.from && n < dark_.to) {
+                } else if (static_cast<size_t>(to) > dark_.from &&
+                           static_cast<size_t>(from) < dark_.to) {
                     m = noise(random_);
                 } else {
-                    m = 1 / (1 / r - travelled / 3) - r + bounce(n + 1) - bounce(n) +
+                    m = 1 / (1 / r - travelled / 3) - r + bounce(to) - bounce(from) +
                         noise(random_);
                 }
                 field.dy[static_cast<size_t>(y * width + x)] = static_cast<float>(m * height);
@@ -171,8 +173,13 @@ TEST(TrackFlow, MotionIsKeptBesideTheVideoAndMeasuringCanBeStopped) {
     ASSERT_TRUE(second) << error;
     ASSERT_EQ(second->bands.size(), first->bands.size());
     for (size_t i = 0; i < first->bands.size(); ++i) {
-        ASSERT_NEAR(second->bands[i], first->bands[i], 1e-5) << i;
+        if (std::isnan(first->bands[i])) {
+            ASSERT_TRUE(std::isnan(second->bands[i])) << i;
+        } else {
+            ASSERT_NEAR(second->bands[i], first->bands[i], 1e-5) << i;
+        }
     }
+    EXPECT_EQ(second->measuredOver, first->measuredOver);
     // A changed video is measured again.
     test::WriteFile(file, "another video");
     EXPECT_FALSE(FlowOfVideo(file, closed, flow, nullptr, error));

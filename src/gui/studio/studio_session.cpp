@@ -39,7 +39,17 @@ StudioSession::StudioSession(GuiServices services, KeyRoute& keys, ValueWindowWi
       values_(values),
       help_(help),
       dataDir_(std::move(dataDir)),
-      pictures_(services.run.pictures) {}
+      pictures_(services.run.pictures) {
+    askForTrain = [this](const std::vector<std::string>& trains) -> std::optional<std::string> {
+        QStringList items;
+        for (const auto& t : trains) items << QString::fromStdString(t);
+        bool ok = false;
+        const QString item =
+            QInputDialog::getItem(window_.get(), "Test drive", "Train", items, 0, false, &ok);
+        if (!ok) return std::nullopt;
+        return item.toStdString();
+    };
+}
 
 StudioSession::~StudioSession() = default;
 
@@ -58,13 +68,13 @@ bool StudioSession::Open(const std::string& fileName,
     run_.reset();
     window_ = std::make_unique<StudioWindow>(
         std::move(*line), video ? std::filesystem::absolute(*video) : std::filesystem::path());
-    window_->onTestDrive = [this](const std::string& lineFile, std::optional<size_t> station) {
-        TestDrive(lineFile, station);
-    };
+    window_->onTestDrive = [this](const std::string& lineFile, std::optional<size_t> station,
+                                  TestDriver driver) { TestDrive(lineFile, station, driver); };
     return true;
 }
 
-void StudioSession::TestDrive(const std::string& lineFile, std::optional<size_t> station) {
+void StudioSession::TestDrive(const std::string& lineFile, std::optional<size_t> station,
+                              TestDriver driver) {
     StudioWindow& window = *window_;
     const auto trains = TrainFiles(dataDir_);
     if (trains.empty()) {
@@ -73,13 +83,9 @@ void StudioSession::TestDrive(const std::string& lineFile, std::optional<size_t>
     }
     // The train is asked once; later drives use it while the folder still has it.
     if (train_.empty() || std::find(trains.begin(), trains.end(), train_) == trains.end()) {
-        QStringList items;
-        for (const auto& t : trains) items << QString::fromStdString(t);
-        bool ok = false;
-        const QString item =
-            QInputDialog::getItem(&window, "Test drive", "Train", items, 0, false, &ok);
-        if (!ok) return;
-        train_ = item.toStdString();
+        const auto chosen = askForTrain(trains);
+        if (!chosen) return;
+        train_ = *chosen;
     }
     run_ = std::make_unique<RunWindowWidget>(services_, keys_, values_, help_, dataDir_, train_,
                                              lineFile);
@@ -90,6 +96,12 @@ void StudioSession::TestDrive(const std::string& lineFile, std::optional<size_t>
         return;
     }
     if (station) run_->Run().StationClick("Sta" + std::to_string(*station));
+    // The driver is handed the train as the player hands it over from the menus: the run is
+    // started and the Controller menu's automatic driver takes it from the standing train.
+    if (driver == TestDriver::Automatic) {
+        run_->MenuCommand("start1");
+        run_->MenuCommand("auto1");
+    }
     run_->onClosed = [this](bool) {
         run_.release()->deleteLater();
         window_->show();

@@ -1,19 +1,21 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "gui/gui_services.h"
 #include "gui/key_route.h"
+#include "gui/studio/studio_window.h"
 #include "studio/cached_picture_loader.h"
 
 namespace kelvaron {
 
 class HelpWindowWidget;
 class RunWindowWidget;
-class StudioWindow;
 class ValueWindowWidget;
 
 // The studio window on one line of a data folder, with its test drives in the
@@ -34,9 +36,12 @@ class StudioSession {
               std::string& error);
     StudioWindow* Window() const { return window_.get(); }
     RunWindowWidget* TestRun() const { return run_.get(); }
+    // The train chooser for the first test drive, given the folder's train
+    // files; nothing when cancelled. Tests put their own here.
+    std::function<std::optional<std::string>(const std::vector<std::string>& trains)> askForTrain;
 
   private:
-    void TestDrive(const std::string& lineFile, std::optional<size_t> station);
+    void TestDrive(const std::string& lineFile, std::optional<size_t> station, TestDriver driver);
 
     GuiServices services_;
     KeyRoute& keys_;

@@ -16,6 +16,7 @@
 #include <QtWidgets/QStatusBar>
 #include <QtWidgets/QTableWidget>
 #include <QtWidgets/QToolBar>
+#include <QtWidgets/QToolButton>
 #include <QtWidgets/QVBoxLayout>
 #include <algorithm>
 #include <cmath>
@@ -184,7 +185,12 @@ void StudioWindow::BuildMenus() {
     add(edit, "&Delete", QKeySequence::Delete, [this] { DeleteSelected(); });
     add(line, "Line &values…", QKeySequence(), [this] { LineValuesDialog(*this).exec(); });
     add(line, "Filming &speed…", QKeySequence(), [this] { SpeedFromVideoOrGps(); });
-    add(line, "&Test drive", QKeySequence(Qt::Key_F5), [this] { TestDrive(); });
+    // The captions are those of the run window's Controller menu, where the same driver is
+    // handed the train.
+    auto* drive = line->addMenu("&Test drive");
+    add(drive, "手動運転", QKeySequence(Qt::Key_F5), [this] { TestDrive(TestDriver::Player); });
+    add(drive, "自動運転", QKeySequence(Qt::SHIFT | Qt::Key_F5),
+        [this] { TestDrive(TestDriver::Automatic); });
 
     auto* bar = addToolBar("Studio");
     bar->addAction("Save", [this] { Save(); });
@@ -200,7 +206,11 @@ void StudioWindow::BuildMenus() {
     });
     bar->addSeparator();
     bar->addAction("Filming speed…", [this] { SpeedFromVideoOrGps(); });
-    bar->addAction("Test drive", [this] { TestDrive(); });
+    auto* driveButton = new QToolButton(bar);
+    driveButton->setText("Test drive");
+    driveButton->setMenu(drive);
+    driveButton->setPopupMode(QToolButton::InstantPopup);
+    bar->addWidget(driveButton);
 }
 
 void StudioWindow::ShowFrame(int32_t frame) {
@@ -400,16 +410,18 @@ void StudioWindow::SpeedFromVideoOrGps() {
 std::optional<size_t> StudioWindow::TestDriveStation() const {
     const auto& stations = line_.Definition().Station;
     if (stations.empty()) return std::nullopt;
+    // A station the train passes has no timetable to start from: moved there, the run's clock
+    // would read midnight.
     size_t chosen = 0;
     for (size_t i = 0; i < stations.size(); ++i) {
         const long double middle =
             (static_cast<long double>(stations[i].ZoneStart) + stations[i].ZoneEnd) / 2;
-        if (middle <= frame_) chosen = i;
+        if (middle <= frame_ && stations[i].Kind != 1) chosen = i;
     }
     return chosen;
 }
 
-void StudioWindow::TestDrive() {
+void StudioWindow::TestDrive(TestDriver driver) {
     if (!line_.CheckMessage().empty()) {
         Tell("the line has a fault the run would stop at:\n" + line_.CheckMessage());
         return;
@@ -429,7 +441,7 @@ void StudioWindow::TestDrive() {
             return;
         }
     }
-    if (onTestDrive) onTestDrive(kTestDriveFile, TestDriveStation());
+    if (onTestDrive) onTestDrive(kTestDriveFile, TestDriveStation(), driver);
 }
 
 void StudioWindow::closeEvent(QCloseEvent* event) {

@@ -19,6 +19,10 @@ class QTableWidget;
 
 namespace kelvaron {
 
+// Who drives a test drive: the author at the keys, or the automatic driver
+// that the run window's Controller menu offers.
+enum class TestDriver { Player, Automatic };
+
 class ProfileChart;
 class RecordForm;
 class TimelineView;
@@ -53,7 +57,8 @@ class StudioWindow : public QMainWindow {
     // Puts the filming speed's units into the line (one step of undo).
     bool UseSpeedFit(const std::vector<SpeedUnitData>& units);
     // The station a test drive from the frame on screen starts at: the last
-    // whose stop lies at or before it, else the first. None without stations.
+    // trains stop at whose stop lies at or before it, else the first. None
+    // without stations.
     std::optional<size_t> TestDriveStation() const;
 
     RecordForm& Form() { return *form_; }
@@ -64,7 +69,9 @@ class StudioWindow : public QMainWindow {
     // Shown instead of message boxes when set (tests).
     std::function<void(const std::string&)> onMessage;
     // Drives the line file `lineFile` of the data folder from station `station`.
-    std::function<void(const std::string& lineFile, std::optional<size_t> station)> onTestDrive;
+    std::function<void(const std::string& lineFile, std::optional<size_t> station,
+                       TestDriver driver)>
+        onTestDrive;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -74,7 +81,7 @@ class StudioWindow : public QMainWindow {
     void Refresh();
     void Tell(const std::string& text);
     void SpeedFromVideoOrGps();
-    void TestDrive();
+    void TestDrive(TestDriver driver);
     std::optional<StudioRecord> Selected() const;
 
     StudioLine line_;

@@ -11,14 +11,10 @@
 #include "gui/run_window_widget.h"
 #include "gui/value_window_widget.h"
 #include "gui_test_app.h"
+#include "headless_services.h"
 #include "platform/ffmpeg/ffmpeg_video_reader.h"
-#include "platform/headless/memory_settings_store.h"
 #include "platform/headless/recording_shell_opener.h"
-#include "platform/headless/scripted_joystick.h"
-#include "platform/headless/scripted_serial_port.h"
-#include "platform/headless/stderr_message_box.h"
 #include "platform/headless/virtual_mixer.h"
-#include "platform/qt/qt_picture_loader.h"
 #include "platform/timed_mixer.h"
 #include "shell/run_recording.h"
 #include "test_support.h"
@@ -35,11 +31,9 @@ struct Desk {
     Desk(const fs::path& data, const fs::path& recordings, const fs::path& trace,
          const ProgramSettings& earlier = {})
         : program(std::make_shared<ProgramSettings>(earlier)),
-          window(GuiServices{PlatformServices{mixer, video, pictures, joystick, serial, settings,
-                                              messages},
-                             shell, nullptr, nullptr, nullptr, program, recordings, trace},
+          window(GuiServices{services.Platform(), shell, nullptr, nullptr, nullptr, program,
+                             recordings, trace},
                  keys, values, help, data, "train_electric.dat", "e2e_line.dat") {
-        messages.echo = false;
         window.wallClock = [this] { return wallMs; };
         built = window.Build({});
     }
@@ -60,13 +54,7 @@ struct Desk {
 
     QApplication& app = test::GuiApp();
     VirtualMixer device;
-    TimedMixer mixer{device};
-    FfmpegVideoReader video;
-    QtPictureLoader pictures;
-    ScriptedJoystick joystick;
-    ScriptedSerialPort serial;
-    MemorySettingsStore settings;
-    StderrMessageBox messages;
+    test::HeadlessServices<TimedMixer, FfmpegVideoReader> services{device};
     RecordingShellOpener shell;
     KeyRoute keys;
     ValueWindowWidget values{keys};
@@ -88,7 +76,9 @@ TEST(Recording, ADesktopRunReplaysToTheSameTraceHeadlessAndInTheWindow) {
     earlier.ValueWindowShown = true;
     {
         Desk desk(data, recordings, dir / "desktop.csv", earlier);
-        ASSERT_TRUE(desk.built) << (desk.messages.shown.empty() ? "" : desk.messages.shown[0]);
+        ASSERT_TRUE(desk.built) << (desk.services.messages.shown.empty()
+                                        ? ""
+                                        : desk.services.messages.shown[0]);
         desk.Pump(700);
         desk.window.MenuCommand("start1");
         // Out of EB once the doors have shut (40 s after the start), notch up,
@@ -136,8 +126,8 @@ TEST(Recording, ADesktopRunReplaysToTheSameTraceHeadlessAndInTheWindow) {
     EXPECT_NE(refused.err.find("e2e_line.dat"), std::string::npos) << refused.err;
     Desk desk(data, recordings, dir / "refused.csv");
     EXPECT_FALSE(desk.window.StartReplay(made[0], 1));
-    ASSERT_FALSE(desk.messages.shown.empty());
-    EXPECT_NE(desk.messages.shown.back().find("e2e_line.dat"), std::string::npos);
+    ASSERT_FALSE(desk.services.messages.shown.empty());
+    EXPECT_NE(desk.services.messages.shown.back().find("e2e_line.dat"), std::string::npos);
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include <optional>
 #include <thread>
 
+#include "studio/median.h"
+
 namespace kelvaron {
 
 namespace {
@@ -117,9 +119,9 @@ class RowExpectation {
                 ratios.push_back(rows_[y] / shape_[y]);
         }
         if (ratios.size() < 3) return std::nullopt;
-        const float scale = Median(ratios);
+        const float scale = MedianInPlace(ratios);
         for (float& r : ratios) r = std::abs(r - scale);
-        const bool kept = Median(ratios) <= kShapeSpread * std::abs(scale);
+        const bool kept = MedianInPlace(ratios) <= kShapeSpread * std::abs(scale);
         if (kept || std::abs(scale) < kShapePixels / 4) {
             for (size_t y = 0; y < shape_.size(); ++y) expected_[y] = scale * shape_[y];
         }
@@ -140,13 +142,6 @@ class RowExpectation {
     // A frame keeps to the shape when its rows' scales differ by no more than this share.
     static constexpr float kShapeSpread = 0.25f;
 
-    static float Median(std::vector<float>& values) {
-        std::nth_element(values.begin(),
-                         values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2),
-                         values.end());
-        return values[values.size() / 2];
-    }
-
     // Median over the width of each row, smoothed over a few rows.
     void RowMedians(const FlowField& field) {
         std::vector<float> raw(static_cast<size_t>(field.height), 0.0f);
@@ -158,7 +153,7 @@ class RowExpectation {
                 const float v = field.dy[row + static_cast<size_t>(x)];
                 if (!std::isnan(v)) values.push_back(v);
             }
-            raw[static_cast<size_t>(y)] = values.empty() ? std::nanf("") : Median(values);
+            raw[static_cast<size_t>(y)] = values.empty() ? std::nanf("") : MedianInPlace(values);
         }
         constexpr int32_t reach = 3;
         rows_.assign(raw.size(), 0.0f);
@@ -169,7 +164,7 @@ class RowExpectation {
                 if (!std::isnan(raw[static_cast<size_t>(k)]))
                     values.push_back(raw[static_cast<size_t>(k)]);
             }
-            rows_[static_cast<size_t>(y)] = values.empty() ? std::nanf("") : Median(values);
+            rows_[static_cast<size_t>(y)] = values.empty() ? std::nanf("") : MedianInPlace(values);
         }
     }
 
@@ -196,7 +191,7 @@ class RowExpectation {
                     values.push_back(frames[f][y] / sizes[f]);
                 }
             }
-            shape[y] = values.empty() ? 0.0f : Median(values);
+            shape[y] = values.empty() ? 0.0f : MedianInPlace(values);
             largest = std::max(largest, shape[y]);
         }
         frames.clear();

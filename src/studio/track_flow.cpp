@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "common/common_util.h"
+#include "studio/median.h"
 
 namespace kelvaron {
 
@@ -81,8 +82,8 @@ FrameFit FitFrame(const float* bands, const std::vector<bool>& usable, double ho
         for (int32_t b = 0; b < kBands; ++b) {
             if (weights[b] > 0) residuals[n++] = std::abs(m[b] - q * x[b] - fit.pitch);
         }
-        std::nth_element(residuals, residuals + n / 2, residuals + n);
-        const double scale = std::max(residuals[n / 2] * 1.4826, kNoMotion / 4);
+        const double scale =
+            std::max(MedianInPlace(residuals, residuals + n) * 1.4826, kNoMotion / 4);
         int32_t kept = 0;
         for (int32_t b = 0; b < kBands; ++b) {
             if (std::isnan(bands[b]) || !usable[static_cast<size_t>(b)] || r[b] <= kBelowHorizon ||
@@ -121,12 +122,6 @@ std::optional<double> HorizonOfShape(const FlowRecord& record, const std::vector
     // all frames, the square of the height below the horizon. The shape is found first, by
     // alternating medians over a sample of moving frames (frame = band / shape, shape = band /
     // frame); its square root is then a straight line in the height, zero at the horizon.
-    auto median = [](std::vector<double>& values) {
-        std::nth_element(values.begin(),
-                         values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2),
-                         values.end());
-        return values[values.size() / 2];
-    };
     std::vector<double> frameScale(sample.size());
     std::vector<double> values;
     for (size_t i = 0; i < sample.size(); ++i) {
@@ -135,7 +130,7 @@ std::optional<double> HorizonOfShape(const FlowRecord& record, const std::vector
             const double v = valueOf(sample[i], b);
             if (usable[static_cast<size_t>(b)] && !std::isnan(v)) values.push_back(v);
         }
-        frameScale[i] = values.empty() ? 0 : median(values);
+        frameScale[i] = values.empty() ? 0 : MedianInPlace(values);
     }
     std::vector<double> shape(kBands, 0.0);
     for (int iteration = 0; iteration < 5; ++iteration) {
@@ -148,7 +143,7 @@ std::optional<double> HorizonOfShape(const FlowRecord& record, const std::vector
                     values.push_back(v / frameScale[i]);
                 }
             }
-            shape[static_cast<size_t>(b)] = values.empty() ? 0 : median(values);
+            shape[static_cast<size_t>(b)] = values.empty() ? 0 : MedianInPlace(values);
             largest = std::max(largest, shape[static_cast<size_t>(b)]);
         }
         for (size_t i = 0; i < sample.size(); ++i) {
@@ -159,7 +154,7 @@ std::optional<double> HorizonOfShape(const FlowRecord& record, const std::vector
                     values.push_back(v / shape[static_cast<size_t>(b)]);
                 }
             }
-            frameScale[i] = values.empty() ? 0 : median(values);
+            frameScale[i] = values.empty() ? 0 : MedianInPlace(values);
         }
     }
     const double largest = *std::max_element(shape.begin(), shape.end());
@@ -177,11 +172,11 @@ std::optional<double> HorizonOfShape(const FlowRecord& record, const std::vector
                              (points[j].first - points[i].first));
         }
     }
-    if (points.size() < 6 || median(slopes) <= 0) return std::nullopt;
-    const double slope = median(slopes);
+    if (points.size() < 6 || MedianInPlace(slopes) <= 0) return std::nullopt;
+    const double slope = MedianInPlace(slopes);
     values.clear();
     for (const auto& [y, root] : points) values.push_back(root - slope * y);
-    const double horizon = -median(values) / slope;
+    const double horizon = -MedianInPlace(values) / slope;
     if (!(horizon > 0 && horizon < 1)) return std::nullopt;
     return horizon;
 }
@@ -225,8 +220,7 @@ std::vector<bool> PlausibleSpeeds(const std::vector<double>& metres, double fram
         }
         double could = 0;
         if (!opening.empty()) {
-            std::nth_element(opening.begin(), opening.begin() + opening.size() / 2, opening.end());
-            could = opening[opening.size() / 2];
+            could = MedianInPlace(opening);
         }
         for (int64_t f = first; f >= 0 && f < frames; f += direction) {
             const double now = metres[static_cast<size_t>(f)] * framesPerSecond;
@@ -274,11 +268,8 @@ void FlowRecord::Append(const FlowField& field, int32_t covered) {
             bands[start + static_cast<size_t>(b)] = std::nanf("");
             continue;
         }
-        std::nth_element(values.begin(),
-                         values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2),
-                         values.end());
         bands[start + static_cast<size_t>(b)] =
-            values[values.size() / 2] / static_cast<float>(field.height);
+            MedianInPlace(values) / static_cast<float>(field.height);
     }
 }
 
@@ -439,8 +430,7 @@ std::optional<SpeedProfile> CalibratedSpeedProfile(const TrackMotion& motion,
         const int64_t a = std::max<int64_t>(0, f - half);
         const int64_t b = std::min<int64_t>(frames, f + half + 1);
         window.assign(motion.forward.begin() + a, motion.forward.begin() + b);
-        std::nth_element(window.begin(), window.begin() + (b - a) / 2, window.end());
-        steady[static_cast<size_t>(f)] = window[static_cast<size_t>((b - a) / 2)];
+        steady[static_cast<size_t>(f)] = MedianInPlace(window);
     }
     std::vector<double> metres(steady.size());
     for (size_t f = 0; f < metres.size(); ++f) metres[f] = steady[f] * *provisional;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/fixed4.h"
+#include "data/track_lookups.h"
 
 namespace kelvaron {
 
@@ -172,6 +173,7 @@ struct LineDefinition {
     // Derived at start-up (track position table).
     std::vector<EventEntry> EventTable;
     int32_t EventCount = 0;
+    TrackLookups Lookups;
 
     // Number of call-out voice slots: 18 + entries of [KankoSound2] when the
     // section exists, else 0.

@@ -6,6 +6,7 @@
 
 #include "common/common_util.h"
 #include "common/fixed4.h"
+#include "data/track_lookups.h"
 
 namespace kelvaron {
 
@@ -76,6 +77,7 @@ long double DistanceIntoUnit(const SpeedUnitData& unit, long double frame) {
 bool BuildTrackPositionTable(LineDefinition& line, std::string& error) {
     line.EventTable.clear();
     line.EventCount = 0;
+    line.Lookups = {};
     if (!FillCumulativeDistances(line.SpeedUnit, error)) return false;
 
     // Entries beyond the capacity are counted, not stored, so the message can name the count.
@@ -139,6 +141,7 @@ bool BuildTrackPositionTable(LineDefinition& line, std::string& error) {
 
     line.EventTable = std::move(events);
     line.EventCount = static_cast<int32_t>(entryCount);
+    BuildTrackLookups(line);
     return true;
 }
 

@@ -19,9 +19,10 @@ long double DistanceIntoUnit(const SpeedUnitData& unit, long double frame);
 
 // Turns the frame numbers of the line into distances along it: each unit's
 // CumulativeDistance, the EventTable of signals then speed limits (with EventCount), the
-// limits' LimitPosition, the stations' StopPosition and the sound sources' SourcePosition.
+// limits' LimitPosition, the stations' StopPosition, the sound sources' SourcePosition, and
+// from them the Lookups.
 // False with the line-file message in `error` when the table would exceed its 501 entries or
-// a distance would leave the 32-bit range; the EventTable is then left empty.
+// a distance would leave the 32-bit range; the EventTable and Lookups are then left empty.
 bool BuildTrackPositionTable(LineDefinition& line, std::string& error);
 
 // Distance in 1/100 m of any frame from the start of the line, by the rule that places the

@@ -28,7 +28,7 @@ void GradientSections(RunContext& run) {
     RunState& s = run.state;
     const auto& slopes = run.line.Slope;
     const auto* image = run.panel.Find("SlopeImage");
-    for (size_t i = 0; i < slopes.size(); ++i) {
+    run.line.Lookups.Slopes.At(s.Frame, slopes.size()).ForEach(slopes.size(), [&](size_t i) {
         const SlopeData& e = slopes[i];
         if (e.StartFrame < s.Frame && s.Frame < e.EndFrame) {
             if (e.Gradient > 0 && e.Gradient != s.CurrentGradient) {
@@ -51,7 +51,7 @@ void GradientSections(RunContext& run) {
             s.CurrentGradient = 0;
             run.panel.SetText("SlopeText", "");
         }
-    }
+    });
 }
 
 }  // namespace kelvaron

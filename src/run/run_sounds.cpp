@@ -24,6 +24,22 @@ void SetRatio(RunContext& run, int channel, long double ratio) {
     if (std::isfinite(ratio)) run.mixer.SetFrequencyRatio(channel, ratio);
 }
 
+// Round(2000 log10 w) from extended precision. The logarithm in double
+// precision is off by far less than a millionth here, so unless it lies that
+// close to a half it rounds to the same whole number, at a fraction of the
+// cost; next to a half, the extended logarithm decides.
+int32_t Volume(long double w) {
+    const double narrow = static_cast<double>(w);
+    if (std::isnormal(narrow)) {
+        const double volume = 2000 * std::log10(narrow);
+        const double nearest = std::nearbyint(volume);
+        if (std::fabs(std::fabs(volume - nearest) - 0.5) > 1e-6) {
+            return static_cast<int32_t>(nearest);
+        }
+    }
+    return static_cast<int32_t>(Round(2000 * std::log10(w)));
+}
+
 }  // namespace
 
 int32_t VolumeOfFactor(long double w) {
@@ -38,7 +54,7 @@ int32_t VolumeOfFactor(long double w) {
     thread_local std::array<Remembered, 64> remembered{};
     const auto key = std::bit_cast<uint64_t>(static_cast<double>(w));
     Remembered& r = remembered[(key ^ (key >> 20) ^ (key >> 40)) % remembered.size()];
-    if (r.factor != w) r = {w, static_cast<int32_t>(Round(2000 * std::log10(w)))};
+    if (r.factor != w) r = {w, Volume(w)};
     return r.volume;
 }
 
@@ -69,11 +85,13 @@ void BrakeSqueal(RunContext& run) {
 void TrackSounds(RunContext& run) {
     RunState& s = run.state;
     const long double v = SpeedKmh(s);
-    const size_t count = std::min(run.line.Sound.size(), s.TrackSoundPlayed.size());
-    for (size_t i = 0; i < count; ++i) {
-        const TrackSoundData& e = run.line.Sound[i];
+    const auto& sounds = run.line.Sound;
+    const size_t count = std::min(sounds.size(), s.TrackSoundPlayed.size());
+    run.line.Lookups.TrackSounds.At(s.Frame, sounds.size()).ForEach(count, [&](size_t i) {
+        const TrackSoundData& e = sounds[i];
         const int channel = run.LineChannel(e.Sound);
-        const bool atStart = std::llabs(static_cast<int64_t>(e.StartFrame) - s.Frame) < 5;
+        const bool atStart =
+            std::llabs(static_cast<int64_t>(e.StartFrame) - s.Frame) < kTrackSoundWindow;
         if (atStart && !s.TrackSoundPlayed[i]) {
             run.mixer.Stop(channel);
             if (e.Mode == 0)
@@ -82,7 +100,8 @@ void TrackSounds(RunContext& run) {
                 run.mixer.PlayLooped(channel);
             s.TrackSoundPlayed[i] = true;
         }
-        if (e.Mode != 0 && std::llabs(static_cast<int64_t>(e.EndFrame) - s.Frame) < 5 &&
+        if (e.Mode != 0 &&
+            std::llabs(static_cast<int64_t>(e.EndFrame) - s.Frame) < kTrackSoundWindow &&
             s.TrackSoundPlayed[i]) {
             run.mixer.Stop(channel);
         }
@@ -91,7 +110,7 @@ void TrackSounds(RunContext& run) {
             SetRatio(run, channel, e.Mode == 2 ? 1.0L : v / reference);
             run.mixer.SetVolume(channel, v > 0 ? VolumeOfFactor(v / reference) : kSilence);
         }
-    }
+    });
 }
 
 void Announcements(RunContext& run) {
@@ -108,18 +127,21 @@ void PassingSources(RunContext& run) {
     const long double x = run.state.Distance;
     const long double v = SpeedKmh(run.state);
     bool anyNear = false;
-    for (const auto& e : run.line.Doppler) {
-        const long double p = e.SourcePosition;
-        const long double gap = std::fabs(x - p);
-        if (gap >= e.Range) continue;
-        const int channel = run.LineChannel(e.Sound);
-        if (!run.mixer.IsPlaying(channel)) run.mixer.PlayLooped(channel);
-        const long double cosTheta = std::cos(std::atan(kSourceOffset / (p - x)));
-        if (p > x) SetRatio(run, channel, kSpeedOfSound / (kSpeedOfSound - cosTheta * v));
-        if (p < x) SetRatio(run, channel, kSpeedOfSound / (kSpeedOfSound + cosTheta * v));
-        run.mixer.SetVolume(channel, VolumeOfFactor((e.Range - gap) / e.Range));
-        anyNear = true;
-    }
+    const auto& sources = run.line.Doppler;
+    run.line.Lookups.Sources.At(static_cast<double>(x), sources.size())
+        .ForEach(sources.size(), [&](size_t i) {
+            const DopplerData& e = sources[i];
+            const long double p = e.SourcePosition;
+            const long double gap = std::fabs(x - p);
+            if (gap >= e.Range) return;
+            const int channel = run.LineChannel(e.Sound);
+            if (!run.mixer.IsPlaying(channel)) run.mixer.PlayLooped(channel);
+            const long double cosTheta = std::cos(std::atan(kSourceOffset / (p - x)));
+            if (p > x) SetRatio(run, channel, kSpeedOfSound / (kSpeedOfSound - cosTheta * v));
+            if (p < x) SetRatio(run, channel, kSpeedOfSound / (kSpeedOfSound + cosTheta * v));
+            run.mixer.SetVolume(channel, VolumeOfFactor((e.Range - gap) / e.Range));
+            anyNear = true;
+        });
     if (anyNear) return;
     for (const auto& e : run.line.Doppler) {
         const int channel = run.LineChannel(e.Sound);

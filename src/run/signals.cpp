@@ -28,11 +28,6 @@ constexpr int32_t kGreen = 4;
 // Pictures of signal types from this one on are not drawn.
 constexpr int32_t kFirstUndrawnType = 6;
 
-// Window after the alarm and signal points, and the longer one after the
-// limit point, in frames.
-constexpr int64_t kPointWindow = 10;
-constexpr int64_t kLimitWindow = 30;
-
 constexpr std::array<PanelName, 5> kCabSignalLamps{"Lamp_G", "Lamp_YG", "Lamp_Y", "Lamp_YY",
                                                    "Lamp_R"};
 
@@ -122,13 +117,17 @@ void UpdateBlockAspects(RunContext& run) {
     std::vector<SignalData>& signals = run.line.Signal;
     const int32_t leader = run.state.LeaderFrame;
     const size_t count = signals.size();
-    for (size_t i = 0; i < count; ++i) {
-        signals[i].Aspect = kGreen;
-        if (signals[i].Type == 0 || leader == 0) continue;
+    // Each occupied section only sets the aspects of the signals before its
+    // own, so clearing them all first comes to the same as clearing each in
+    // its turn.
+    for (SignalData& signal : signals) signal.Aspect = kGreen;
+    if (leader == 0) return;
+    run.line.Lookups.BlockSections.At(leader, count).ForEach(count, [&](size_t i) {
+        if (signals[i].Type == 0) return;
         size_t next = i + 1;
         while (next < count && signals[next].Type == 0) ++next;
-        if (next == count) continue;  // no block ahead of the last block signal
-        if (!(signals[i].SignalFrame < leader && leader < signals[next].SignalFrame)) continue;
+        if (next == count) return;  // no block ahead of the last block signal
+        if (!(signals[i].SignalFrame < leader && leader < signals[next].SignalFrame)) return;
 
         // Occupied: R here; walking back, each block signal clears one step
         // more and each repeater repeats what lies ahead of it.
@@ -139,7 +138,7 @@ void UpdateBlockAspects(RunContext& run) {
             signals[k].Aspect = aspect;
             if (aspect == kGreen) break;
         }
-    }
+    });
 }
 
 void ApplyFixedAspects(RunContext& run) {
@@ -153,18 +152,18 @@ void ProcessSignals(RunContext& run) {
     RunState& s = run.state;
     const TrainConfig& train = run.train;
     std::vector<SignalData>& signals = run.line.Signal;
-    for (size_t i = 0; i < signals.size(); ++i) {
+    run.line.Lookups.Signals.At(s.Frame, signals.size()).ForEach(signals.size(), [&](size_t i) {
         SignalData& signal = signals[i];
         const bool onDisplay = signal.ViewStart <= s.Frame && s.Frame < signal.SignalFrame;
         if (onDisplay) ShowSignal(run, signal, static_cast<int32_t>(i));
 
-        if (JustPast(s.Frame, signal.AlarmFrame, kPointWindow) && train.ATS_Type == 0 &&
+        if (JustPast(s.Frame, signal.AlarmFrame, kSignalPointWindow) && train.ATS_Type == 0 &&
             train.ATS_Alert == 0 && signal.Type > 0) {
             // A signal on display holds its picture; one out of view its raw aspect.
             const bool atStop = onDisplay ? IsStopImage(signal.Aspect) : signal.Aspect == kRed;
             if (atStop) s.AtsLimit = kStopAlarm;
         }
-        if (JustPast(s.Frame, signal.LimitFrame, kLimitWindow)) {
+        if (JustPast(s.Frame, signal.LimitFrame, kSignalLimitWindow)) {
             // The restriction is that of this signal. The picture on display
             // may already be the next signal's when it comes into view within
             // the window, and a red one there would brake a train that passed
@@ -172,8 +171,8 @@ void ProcessSignals(RunContext& run) {
             PassLimitPoint(run,
                            onDisplay ? signal.Aspect : SignalImageFor(signal.Type, signal.Aspect));
         }
-        if (JustPast(s.Frame, signal.SignalFrame, kPointWindow)) PassSignalPoint(run);
-    }
+        if (JustPast(s.Frame, signal.SignalFrame, kSignalPointWindow)) PassSignalPoint(run);
+    });
 }
 
 }  // namespace kelvaron

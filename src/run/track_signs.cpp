@@ -7,12 +7,6 @@
 
 namespace kelvaron {
 
-namespace {
-
-constexpr long double kApproachRange = 60000;  // 600 m in 1/100 m
-
-}  // namespace
-
 void SpeedLimitBlinking(RunContext& run) {
     if (run.state.LimitWarning) Blink(run.panel, "SpeedLimitImage", run.state.RefreshCount);
 }
@@ -30,9 +24,15 @@ void SpeedLimits(RunContext& run) {
     const long double v = SpeedKmh(s);
     const long double rate = static_cast<long double>(run.train.BrakeRate) / kFixed4Scale;
     bool active = false;
-    for (const auto& e : run.line.SpeedLimit) {
+    const auto& limits = run.line.SpeedLimit;
+    const TrackLookups& lookups = run.line.Lookups;
+    const RecordSet near =
+        RecordSet::Union(lookups.LimitApproaches.At(static_cast<double>(s.Distance), limits.size()),
+                         lookups.LimitsInForce.At(s.Frame, limits.size()));
+    near.ForEach(limits.size(), [&](size_t i) {
+        const SpeedLimitData& e = limits[i];
         const long double d = e.LimitPosition - s.Distance;
-        if (0 < d && d < kApproachRange) {
+        if (0 < d && d < kLimitApproachRange) {
             const long double limit = e.LimitSpeed;
             // Braking distance at 60 % of the brake rate; without a brake rate
             // only the frame window below warns.
@@ -59,7 +59,7 @@ void SpeedLimits(RunContext& run) {
             s.ShownLimit = e.LimitSpeed;
             active = true;
         }
-    }
+    });
     if (!active) {
         run.panel.SetPicture("SpeedLimitImage", nullptr);
         s.ShownLimit = 0;

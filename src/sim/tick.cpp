@@ -65,9 +65,9 @@ void AdvanceFrame(RunState& s) {
 // starts, so rounding in the per-tick distance never accumulates.
 void LookUpSpeedUnit(RunState& s, const LineDefinition& line) {
     const auto& units = line.SpeedUnit;
-    for (size_t i = 0; i < units.size(); ++i) {
+    line.Lookups.SpeedUnits.At(s.Frame, units.size()).ForEach(units.size(), [&](size_t i) {
         const SpeedUnitData& u = units[i];
-        if (!(u.StartFrame <= s.Frame && s.Frame < u.EndFrame)) continue;
+        if (!(u.StartFrame <= s.Frame && s.Frame < u.EndFrame)) return;
         const auto index = static_cast<int32_t>(i);
         if (index != s.SpeedUnitIndex && s.SpeedUnitIndex != -1) {
             s.Distance = i == 0 ? 0 : units[i - 1].CumulativeDistance;
@@ -78,7 +78,7 @@ void LookUpSpeedUnit(RunState& s, const LineDefinition& line) {
             RoundInt(speedSpan / frameSpan * (static_cast<long double>(s.Frame) - u.StartFrame) +
                      u.StartSpeed);
         s.SpeedUnitIndex = index;
-    }
+    });
 }
 
 // The preceding train runs through the video at the line's frame rate and

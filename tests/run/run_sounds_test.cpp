@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <random>
+
 #include "test_run.h"
 
 namespace kelvaron {
@@ -155,6 +158,36 @@ TEST(DieselEngine, ZeroRevolutionsIsSilence) {
     EXPECT_FALSE(f.mixer.IsPlaying(31));
     EXPECT_EQ(f.mixer.Volume(30), -10000);
     EXPECT_DOUBLE_EQ(static_cast<double>(f.mixer.ratios[30]), 0.5);
+}
+
+}  // namespace
+}  // namespace kelvaron
+
+namespace kelvaron {
+namespace {
+
+// The volume of a factor is Round(2000 log10 w) in extended precision, also
+// where it lies next to a half and whether the factor was seen before.
+TEST(VolumeOfFactor, RoundsTheExtendedLogarithmEvenNextToAHalf) {
+    auto extended = [](long double w) {
+        return static_cast<int32_t>(Round(2000 * std::log10(w)));
+    };
+    std::mt19937_64 random(17);
+    std::uniform_real_distribution<long double> anywhere(-12, 3);
+    for (int i = 0; i < 20000; ++i) {
+        const long double w = std::pow(10.0L, anywhere(random));
+        ASSERT_EQ(VolumeOfFactor(w), extended(w)) << static_cast<double>(w);
+    }
+    // Factors whose volume is a half, and a hair either side of it.
+    for (int k = -4000; k <= 4000; k += 37) {
+        const long double half = std::pow(10.0L, (k + 0.5L) / 2000);
+        for (long double w : {half, std::nextafter(half, 0.0L), std::nextafter(half, 10.0L)}) {
+            ASSERT_EQ(VolumeOfFactor(w), extended(w)) << k;
+        }
+    }
+    // Beyond what a double holds, the extended logarithm alone decides.
+    EXPECT_EQ(VolumeOfFactor(1e-400L), extended(1e-400L));
+    EXPECT_EQ(VolumeOfFactor(0), -10000);
 }
 
 }  // namespace

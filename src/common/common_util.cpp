@@ -1,6 +1,7 @@
 #include "common/common_util.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -111,22 +112,35 @@ int32_t PolarY(int32_t centre, long double length, long double theta) {
     return Offset(centre, RoundInt(-length * std::cos(theta)));
 }
 
-std::string FormatFixed4(Fixed4 value, int decimals) {
+std::string_view FormatFixed4(Fixed4 value, int decimals, Fixed4Text& buffer) {
     decimals = std::clamp(decimals, 0, 4);
-    static constexpr int64_t kPow10[] = {1, 10, 100, 1000, 10000};
-    const int64_t unit = kPow10[4 - decimals];
-    const bool negative = value < 0;
+    static constexpr uint64_t kPow10[] = {1, 10, 100, 1000, 10000};
+    const uint64_t unit = kPow10[4 - decimals];
     // Magnitude in units of the last shown decimal, half away from zero.
-    uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-    uint64_t scaled = (magnitude + static_cast<uint64_t>(unit) / 2) / static_cast<uint64_t>(unit);
-    const uint64_t divisor = static_cast<uint64_t>(kPow10[decimals]);
-    std::string text = std::to_string(scaled / divisor);
+    const uint64_t magnitude =
+        value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    const uint64_t scaled = (magnitude + unit / 2) / unit;
+    const uint64_t divisor = kPow10[decimals];
+    char* out = buffer.data();
+    char* const end = buffer.data() + buffer.size();
+    if (value < 0 && scaled != 0) *out++ = '-';
+    out = std::to_chars(out, end, scaled / divisor).ptr;
     if (decimals > 0) {
-        std::string fraction = std::to_string(scaled % divisor);
-        text += '.' + std::string(static_cast<size_t>(decimals) - fraction.size(), '0') + fraction;
+        *out++ = '.';
+        // The fraction right-aligned in its decimals, zeros before it.
+        uint64_t fraction = scaled % divisor;
+        for (int k = decimals - 1; k >= 0; --k) {
+            out[k] = static_cast<char>('0' + fraction % 10);
+            fraction /= 10;
+        }
+        out += decimals;
     }
-    if (negative && scaled != 0) text.insert(text.begin(), '-');
-    return text;
+    return {buffer.data(), static_cast<size_t>(out - buffer.data())};
+}
+
+std::string FormatFixed4(Fixed4 value, int decimals) {
+    Fixed4Text buffer;
+    return std::string(FormatFixed4(value, decimals, buffer));
 }
 
 }  // namespace kelvaron

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -41,6 +42,11 @@ inline bool StartsWith(std::string_view line, std::string_view header) {
 // Writes a Fixed4 value with `decimals` decimals (0-4), from its exact
 // four-decimal form; a half is rounded away from zero, as figures are read.
 std::string FormatFixed4(Fixed4 value, int decimals);
+
+// The same text written into `buffer`, for figures rewritten many times a
+// second; the view is into the buffer.
+using Fixed4Text = std::array<char, 32>;
+std::string_view FormatFixed4(Fixed4 value, int decimals, Fixed4Text& buffer);
 
 // Decimal text of an integer.
 inline std::string ToDecimal(int64_t value) {

@@ -1,6 +1,7 @@
 #include "run/value_window.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 
@@ -21,9 +22,21 @@ int32_t ToBar(long double newtons) {
 }
 
 // Extended value (not Fixed4) with `decimals` decimals.
-std::string FormatReal(long double value, int decimals) {
+std::string_view FormatReal(long double value, int decimals, Fixed4Text& buffer) {
     if (!std::isfinite(value)) return "-";
-    return FormatFixed4(Round(value * kFixed4Scale), decimals);
+    return FormatFixed4(Round(value * kFixed4Scale), decimals, buffer);
+}
+
+std::string_view FormatInteger(int64_t value, Fixed4Text& buffer) {
+    return {
+        buffer.data(),
+        static_cast<size_t>(std::to_chars(buffer.data(), buffer.data() + buffer.size(), value).ptr -
+                            buffer.data())};
+}
+
+// The figures are rewritten ten times a second: each keeps its storage.
+void SetFigure(std::string& figure, std::string_view number, std::string_view unit = {}) {
+    figure.assign(number).append(unit);
 }
 
 }  // namespace
@@ -41,24 +54,25 @@ void UpdateValueWindow(RunContext& run, ValueWindowModel& window) {
     const long double limitBrake = -adhesion * massKg * kGravity;
 
     auto& v = window.values;
-    v[0] = FormatFixed4(s.Speed, 1) + " km/h";
-    v[1] = FormatReal(accel, 1) + " km/h/s";
-    v[2] = FormatFixed4(s.Slope, 0) + " Permil";
+    Fixed4Text t;
+    SetFigure(v[0], FormatFixed4(s.Speed, 1, t), " km/h");
+    SetFigure(v[1], FormatReal(accel, 1, t), " km/h/s");
+    SetFigure(v[2], FormatFixed4(s.Slope, 0, t), " Permil");
     v[3] = s.WheelState;
-    v[4] = FormatFixed4(s.TractiveForce, 0) + " N";
-    v[5] = FormatFixed4(s.ResistForce, 0) + " N";
-    v[6] = FormatFixed4(s.Adhesion, 2);
-    v[7] = FormatReal(limitPower, 0) + " N";
-    v[8] = FormatReal(limitBrake, 0) + " N";
-    v[9] = FormatFixed4(s.BcPressure, 0) + " kPa";
-    v[10] = FormatFixed4(s.SapPressure, 0) + " kPa";
-    v[11] = FormatFixed4(s.BpPressure, 0) + " kPa";
-    v[12] = FormatFixed4(s.MrPressure, 0) + " kPa";
-    v[13] = std::to_string(s.Frame);
-    v[14] = std::to_string(s.FilmingSpeed) + " km/h";
-    v[15] = FormatReal(s.TargetDistance / 100, 0) + " m";
-    v[16] = FormatReal(s.RemainingDistance / 100, 0) + " m";
-    v[17] = FormatReal(s.Distance / 100, 0) + " m";
+    SetFigure(v[4], FormatFixed4(s.TractiveForce, 0, t), " N");
+    SetFigure(v[5], FormatFixed4(s.ResistForce, 0, t), " N");
+    SetFigure(v[6], FormatFixed4(s.Adhesion, 2, t));
+    SetFigure(v[7], FormatReal(limitPower, 0, t), " N");
+    SetFigure(v[8], FormatReal(limitBrake, 0, t), " N");
+    SetFigure(v[9], FormatFixed4(s.BcPressure, 0, t), " kPa");
+    SetFigure(v[10], FormatFixed4(s.SapPressure, 0, t), " kPa");
+    SetFigure(v[11], FormatFixed4(s.BpPressure, 0, t), " kPa");
+    SetFigure(v[12], FormatFixed4(s.MrPressure, 0, t), " kPa");
+    SetFigure(v[13], FormatInteger(s.Frame, t));
+    SetFigure(v[14], FormatInteger(s.FilmingSpeed, t), " km/h");
+    SetFigure(v[15], FormatReal(s.TargetDistance / 100, 0, t), " m");
+    SetFigure(v[16], FormatReal(s.RemainingDistance / 100, 0, t), " m");
+    SetFigure(v[17], FormatReal(s.Distance / 100, 0, t), " m");
 
     // The adhesion limits shrink on a grade by cos of its angle.
     const long double cosAlpha = 1000 / std::sqrt(1000 * 1000 + slope * slope);

@@ -21,7 +21,23 @@ RunWindow::RunWindow(PlatformServices services, std::filesystem::path dataDir,
       lineFile_(std::move(lineFile)),
       program_(std::move(program)),
       context_{state_, train_, line_, images_, panel_, labels_, sounds_, services.mixer},
-      joystick_(&services.joystick) {}
+      joystick_(&services.joystick) {
+    refreshExtras_.valueWindow = &valueWindow_;
+    refreshExtras_.windowCaption = &menu_.WindowCaption;
+    refreshExtras_.dataDir = dataDir_;
+    refreshExtras_.scanJoystick = [this] {
+        if (services_.pads && services_.padProfiles) {
+            input_->ScanGamePad(*services_.pads, *services_.padProfiles);
+        }
+        if (auto caption = input_->ScanJoystick(*joystick_, menu_.Debug())) {
+            menu_.WindowCaption = *caption;
+        }
+    };
+    refreshExtras_.reportFault = [this](const std::string& fault) {
+        if (refreshFaults_.insert(fault).second)
+            std::cerr << "kelvaron: refresh step failed: " << fault << '\n';
+    };
+}
 
 void RunWindow::start1Click() {
     MenuItem* start = menu_.Find("start1");
@@ -135,24 +151,9 @@ void RunWindow::MMTimer1Timer() {
 }
 
 void RunWindow::Timer1Timer() {
-    RefreshExtras extras;
-    extras.valueWindow = &valueWindow_;
-    extras.windowCaption = &menu_.WindowCaption;
-    extras.commentaryMode = menu_.Find("D1") && menu_.Find("D1")->checked;
-    extras.dataDir = dataDir_;
-    extras.scanJoystick = [this] {
-        if (services_.pads && services_.padProfiles) {
-            input_->ScanGamePad(*services_.pads, *services_.padProfiles);
-        }
-        if (auto caption = input_->ScanJoystick(*joystick_, menu_.Debug())) {
-            menu_.WindowCaption = *caption;
-        }
-    };
-    extras.reportFault = [this](const std::string& fault) {
-        if (refreshFaults_.insert(fault).second)
-            std::cerr << "kelvaron: refresh step failed: " << fault << '\n';
-    };
-    ::kelvaron::Timer1Timer(context_, extras);
+    const MenuItem* commentary = menu_.Find("D1");
+    refreshExtras_.commentaryMode = commentary && commentary->checked;
+    ::kelvaron::Timer1Timer(context_, refreshExtras_);
 }
 
 FrameTarget RunWindow::FrameTargetNow() {

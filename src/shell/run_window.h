@@ -28,6 +28,7 @@
 #include "platform/settings_store.h"
 #include "platform/sound_mixer.h"
 #include "platform/video_reader.h"
+#include "run/refresh.h"
 #include "run/run_context.h"
 #include "run/value_window.h"
 #include "shell/menu_model.h"
@@ -174,6 +175,7 @@ class RunWindow {
     Picture frameBitmap_;
     std::optional<FrameTarget> frameTarget_;
     RunContext context_;
+    RefreshExtras refreshExtras_;  // what the refresh is given besides the run, set up once
     std::unique_ptr<InputDispatcher> input_;
     std::unique_ptr<AutoDriver> autopilot_;
     std::unique_ptr<RunRecorder> recorder_;

@@ -97,6 +97,23 @@ void BuildTrackLookups(LineDefinition& line) {
                      Between(e.StartFrame, e.EndFrame)});
     });
 
+    lookups.Stations = IndexOf<StationData, int64_t>(line.Station, [&](size_t i) {
+        const StationData& e = line.Station[i];
+        // Between this platform and the next one, or anywhere past the last;
+        // at the platform itself unless trains pass it.
+        const FrameRange after = i + 1 < line.Station.size()
+                                     ? Between(e.ZoneEnd, line.Station[i + 1].ZoneStart)
+                                     : FrameRange{int64_t{e.ZoneEnd} + 1, kLastFrame};
+        const FrameRange platform =
+            e.Kind != 1 ? FrameRange{e.ZoneStart, e.ZoneEnd} : FrameRange{1, 0};
+        return Hull({after, platform});
+    });
+
+    for (size_t i = 0; i < line.Signal.size(); ++i) {
+        const int32_t control = line.Signal[i].Control;
+        if (control == 1 || control == 2) lookups.HeldSignals.push_back(static_cast<uint32_t>(i));
+    }
+
     lookups.LimitsInForce = IndexOf<SpeedLimitData, int64_t>(line.SpeedLimit, [&](size_t i) {
         return Between(line.SpeedLimit[i].StartFrame, line.SpeedLimit[i].EndFrame);
     });

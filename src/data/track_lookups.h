@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "data/range_index.h"
 
@@ -28,6 +29,9 @@ struct TrackLookups {
     RangeIndex<int64_t> BlockSections;  // by the leading train's frame: the section it is in
     RangeIndex<int64_t> TrackSounds;    // by frame: starting, ending or playing
     RangeIndex<int64_t> LimitsInForce;  // by frame: within the limit's section
+    RangeIndex<int64_t> Stations;       // by frame: at the platform, or past it
+    // Signals whose aspect is fixed for a time or for good, in table order.
+    std::vector<uint32_t> HeldSignals;
     // Distances are looked up in double precision: the ranges reach a unit
     // beyond what the steps compare in long double, far more than a double
     // loses on any distance a line can have.

@@ -142,10 +142,17 @@ void UpdateBlockAspects(RunContext& run) {
 }
 
 void ApplyFixedAspects(RunContext& run) {
-    for (SignalData& signal : run.line.Signal) {
+    std::vector<SignalData>& signals = run.line.Signal;
+    auto apply = [&](SignalData& signal) {
         const bool heldForNow = signal.Control == 1 && signal.FixedUntil > run.state.ClockTicks;
         if (heldForNow || signal.Control == 2) signal.Aspect = signal.FixedAspect;
+    };
+    const TrackLookups& lookups = run.line.Lookups;
+    if (lookups.Signals.Size() != signals.size()) {
+        for (SignalData& signal : signals) apply(signal);
+        return;
     }
+    for (uint32_t i : lookups.HeldSignals) apply(signals[i]);
 }
 
 void ProcessSignals(RunContext& run) {

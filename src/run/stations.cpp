@@ -57,7 +57,16 @@ void Stations(RunContext& run) {
     RunState& s = run.state;
     const auto& stations = run.line.Station;
     const size_t count = std::min(stations.size(), s.StationFlag.size());
+    // A station acts near its platform, and wherever the train is while its
+    // stop is under way.
+    RecordSet underWay;
     for (size_t i = 0; i < count; ++i) {
+        const StationFlags& flags = s.StationFlag[i];
+        if (flags.markerShown && !flags.doorsClosed) underWay.Add(static_cast<uint32_t>(i));
+    }
+    const RecordSet acting =
+        RecordSet::Union(run.line.Lookups.Stations.At(s.Frame, stations.size()), underWay);
+    auto step = [&](size_t i) {
         const StationData& st = stations[i];
         StationFlags& flags = s.StationFlag[i];
         if (i + 1 < stations.size()) {
@@ -79,7 +88,7 @@ void Stations(RunContext& run) {
             run.panel.SetText("Label4", st.Name);
             flags.markerShown = true;
         }
-        if (!flags.markerShown || flags.doorsClosed) continue;
+        if (!flags.markerShown || flags.doorsClosed) return;
 
         if (st.Kind == 0 && !s.DoorsOpen && SpeedRoundsToZero(s)) {
             if (run.line.OneMan == 0) OpenOrCloseDoors(run);
@@ -111,6 +120,18 @@ void Stations(RunContext& run) {
             if (run.line.OneMan == 0) OpenOrCloseDoors(run);
             flags.doorsClosed = true;
         }
+    };
+    // A departure onto the stretch past the line's end moves the train: the
+    // stations after it are then looked at where it now stands.
+    const int32_t frameBefore = s.Frame;
+    size_t next = 0;
+    acting.ForEach(count, [&](size_t i) {
+        if (s.Frame != frameBefore) return;
+        step(i);
+        next = i + 1;
+    });
+    if (s.Frame != frameBefore) {
+        for (size_t i = next; i < count; ++i) step(i);
     }
 }
 

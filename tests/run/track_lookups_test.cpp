@@ -93,6 +93,17 @@ void WriteTangledLine(const fs::path& dir, uint32_t seed) {
                  return std::to_string(i % 3) + "," + frame(4800) + "," +
                         std::to_string(static_cast<int>(random() % 40000) - 2000) + ",0";
              }));
+    text.Set("[Station]", lines(12, [&](int i) {
+                 // The first where the run starts; then one in five laid over the one before.
+                 const int from =
+                     i == 0 ? 0
+                            : i * 400 + static_cast<int>(random() % 100) - (i % 5 == 4 ? 300 : 0);
+                 const int departure = 1081000 + i * 900;
+                 return "st" + std::to_string(i) + "," + std::to_string(i % 3) + "," +
+                        std::to_string(from) + "," +
+                        std::to_string(from + 60 + static_cast<int>(random() % 80)) + ",0," +
+                        std::to_string(departure) + "," + std::to_string(departure + 300);
+             }));
     text.WriteTo(dir / "line_tangled.dat");
 }
 

@@ -136,7 +136,9 @@ void PassingSources(RunContext& run) {
             if (gap >= e.Range) return;
             const int channel = run.LineChannel(e.Sound);
             if (!run.mixer.IsPlaying(channel)) run.mixer.PlayLooped(channel);
-            const long double cosTheta = std::cos(std::atan(kSourceOffset / (p - x)));
+            // cos(atan(t)) without the two extended-precision calls.
+            const long double t = kSourceOffset / (p - x);
+            const long double cosTheta = 1 / std::sqrt(t * t + 1);
             if (p > x) SetRatio(run, channel, kSpeedOfSound / (kSpeedOfSound - cosTheta * v));
             if (p < x) SetRatio(run, channel, kSpeedOfSound / (kSpeedOfSound + cosTheta * v));
             run.mixer.SetVolume(channel, VolumeOfFactor((e.Range - gap) / e.Range));

@@ -21,23 +21,51 @@ int32_t ToBar(long double newtons) {
     return static_cast<int32_t>(Round(clamped));
 }
 
-// Extended value (not Fixed4) with `decimals` decimals.
-std::string_view FormatReal(long double value, int decimals, Fixed4Text& buffer) {
-    if (!std::isfinite(value)) return "-";
-    return FormatFixed4(Round(value * kFixed4Scale), decimals, buffer);
-}
+// Each figure is rewritten ten times a second; one whose number is as before
+// keeps its text, and a new text reuses the storage of the old.
+class Figures {
+  public:
+    explicit Figures(ValueWindowModel& window) : window_(window) {}
 
-std::string_view FormatInteger(int64_t value, Fixed4Text& buffer) {
-    return {
-        buffer.data(),
-        static_cast<size_t>(std::to_chars(buffer.data(), buffer.data() + buffer.size(), value).ptr -
-                            buffer.data())};
-}
+    void Fixed4Figure(int row, Fixed4 value, int decimals, std::string_view unit = {}) {
+        if (Unchanged(row, value)) return;
+        Fixed4Text text;
+        Write(row, FormatFixed4(value, decimals, text), unit);
+    }
 
-// The figures are rewritten ten times a second: each keeps its storage.
-void SetFigure(std::string& figure, std::string_view number, std::string_view unit = {}) {
-    figure.assign(number).append(unit);
-}
+    // An extended value (not Fixed4); "-" when it is not a number.
+    void RealFigure(int row, long double value, int decimals, std::string_view unit = {}) {
+        if (!std::isfinite(value)) {
+            window_.writtenFrom[Index(row)].reset();
+            Write(row, "-", unit);
+            return;
+        }
+        Fixed4Figure(row, Round(value * kFixed4Scale), decimals, unit);
+    }
+
+    void IntegerFigure(int row, int64_t value, std::string_view unit = {}) {
+        if (Unchanged(row, value)) return;
+        Fixed4Text text;
+        const char* end = std::to_chars(text.data(), text.data() + text.size(), value).ptr;
+        Write(row, std::string_view(text.data(), static_cast<size_t>(end - text.data())), unit);
+    }
+
+  private:
+    static size_t Index(int row) { return static_cast<size_t>(row); }
+
+    bool Unchanged(int row, int64_t number) {
+        std::optional<int64_t>& from = window_.writtenFrom[Index(row)];
+        if (from == number) return true;
+        from = number;
+        return false;
+    }
+
+    void Write(int row, std::string_view number, std::string_view unit) {
+        window_.values[Index(row)].assign(number).append(unit);
+    }
+
+    ValueWindowModel& window_;
+};
 
 }  // namespace
 
@@ -53,26 +81,25 @@ void UpdateValueWindow(RunContext& run, ValueWindowModel& window) {
     const long double limitPower = adhesion * motoredKg * kGravity;
     const long double limitBrake = -adhesion * massKg * kGravity;
 
-    auto& v = window.values;
-    Fixed4Text t;
-    SetFigure(v[0], FormatFixed4(s.Speed, 1, t), " km/h");
-    SetFigure(v[1], FormatReal(accel, 1, t), " km/h/s");
-    SetFigure(v[2], FormatFixed4(s.Slope, 0, t), " Permil");
-    v[3] = s.WheelState;
-    SetFigure(v[4], FormatFixed4(s.TractiveForce, 0, t), " N");
-    SetFigure(v[5], FormatFixed4(s.ResistForce, 0, t), " N");
-    SetFigure(v[6], FormatFixed4(s.Adhesion, 2, t));
-    SetFigure(v[7], FormatReal(limitPower, 0, t), " N");
-    SetFigure(v[8], FormatReal(limitBrake, 0, t), " N");
-    SetFigure(v[9], FormatFixed4(s.BcPressure, 0, t), " kPa");
-    SetFigure(v[10], FormatFixed4(s.SapPressure, 0, t), " kPa");
-    SetFigure(v[11], FormatFixed4(s.BpPressure, 0, t), " kPa");
-    SetFigure(v[12], FormatFixed4(s.MrPressure, 0, t), " kPa");
-    SetFigure(v[13], FormatInteger(s.Frame, t));
-    SetFigure(v[14], FormatInteger(s.FilmingSpeed, t), " km/h");
-    SetFigure(v[15], FormatReal(s.TargetDistance / 100, 0, t), " m");
-    SetFigure(v[16], FormatReal(s.RemainingDistance / 100, 0, t), " m");
-    SetFigure(v[17], FormatReal(s.Distance / 100, 0, t), " m");
+    Figures f(window);
+    f.Fixed4Figure(0, s.Speed, 1, " km/h");
+    f.RealFigure(1, accel, 1, " km/h/s");
+    f.Fixed4Figure(2, s.Slope, 0, " Permil");
+    window.values[3] = s.WheelState;
+    f.Fixed4Figure(4, s.TractiveForce, 0, " N");
+    f.Fixed4Figure(5, s.ResistForce, 0, " N");
+    f.Fixed4Figure(6, s.Adhesion, 2);
+    f.RealFigure(7, limitPower, 0, " N");
+    f.RealFigure(8, limitBrake, 0, " N");
+    f.Fixed4Figure(9, s.BcPressure, 0, " kPa");
+    f.Fixed4Figure(10, s.SapPressure, 0, " kPa");
+    f.Fixed4Figure(11, s.BpPressure, 0, " kPa");
+    f.Fixed4Figure(12, s.MrPressure, 0, " kPa");
+    f.IntegerFigure(13, s.Frame);
+    f.IntegerFigure(14, s.FilmingSpeed, " km/h");
+    f.RealFigure(15, s.TargetDistance / 100, 0, " m");
+    f.RealFigure(16, s.RemainingDistance / 100, 0, " m");
+    f.RealFigure(17, s.Distance / 100, 0, " m");
 
     // The adhesion limits shrink on a grade by cos of its angle.
     const long double cosAlpha = 1000 / std::sqrt(1000 * 1000 + slope * slope);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "run/run_context.h"
@@ -35,6 +37,9 @@ struct ValueWindowModel {
                                             "Remain",
                                             "Total"};
     std::array<std::string, kRows> values{};
+    // The number each figure was last written from, so that one which has
+    // not changed is not written again (empty: not yet written).
+    std::array<std::optional<int64_t>, kRows> writtenFrom{};
     // Tractive force, adhesion limit in power, adhesion limit in braking (N),
     // each within -kBarLimit .. kBarLimit.
     std::array<int32_t, 3> bars{};

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "common/common_util.h"
 #include "test_run.h"
 
@@ -59,6 +64,30 @@ TEST(ValueWindow, FiguresOfARunningTrain) {
     EXPECT_EQ(f.window.bars[0], 300000);
     EXPECT_EQ(f.window.bars[1], 235200);
     EXPECT_EQ(f.window.bars[2], -500000);  // beyond the bar: pinned at its end
+}
+
+// A figure is written again only when its number changes, and then always:
+// also back to an earlier number, and after one that was not a number.
+TEST(ValueWindow, FiguresFollowEveryChangeOfTheirNumber) {
+    Fixture f;
+    f.state.ValueWindowShown = true;
+    f.train.Tons = 300 * kFixed4Scale;
+    const std::vector<std::pair<Fixed4, std::string>> speeds{
+        {500000, "50.0 km/h"}, {500000, "50.0 km/h"}, {-12345, "-1.2 km/h"}, {500000, "50.0 km/h"}};
+    for (const auto& [speed, text] : speeds) {
+        f.state.Speed = speed;
+        UpdateValueWindow(f.run, f.window);
+        EXPECT_EQ(f.window.values[0], text);
+    }
+    f.state.Distance = 200000;
+    UpdateValueWindow(f.run, f.window);
+    EXPECT_EQ(f.window.values[17], "2000 m");
+    f.state.Distance = std::numeric_limits<long double>::quiet_NaN();
+    UpdateValueWindow(f.run, f.window);
+    EXPECT_EQ(f.window.values[17], "- m");
+    f.state.Distance = 200000;
+    UpdateValueWindow(f.run, f.window);
+    EXPECT_EQ(f.window.values[17], "2000 m");
 }
 
 TEST(ValueWindow, GradeShortensTheAdhesionBars) {

@@ -109,6 +109,13 @@ void BuildTrackLookups(LineDefinition& line) {
         return Hull({after, platform});
     });
 
+    lookups.Signs = IndexOf<SignData, int64_t>(line.Sign, [&](size_t i) {
+        return FrameRange{line.Sign[i].StartFrame, int64_t{line.Sign[i].EndFrame} - 1};
+    });
+    lookups.TimeChecks = IndexOf<TimeCheckData, int64_t>(line.Time, [&](size_t i) {
+        return Between(line.Time[i].StartFrame, line.Time[i].EndFrame);
+    });
+
     for (size_t i = 0; i < line.Signal.size(); ++i) {
         const int32_t control = line.Signal[i].Control;
         if (control == 1 || control == 2) lookups.HeldSignals.push_back(static_cast<uint32_t>(i));

@@ -30,6 +30,8 @@ struct TrackLookups {
     RangeIndex<int64_t> TrackSounds;    // by frame: starting, ending or playing
     RangeIndex<int64_t> LimitsInForce;  // by frame: within the limit's section
     RangeIndex<int64_t> Stations;       // by frame: at the platform, or past it
+    RangeIndex<int64_t> Signs;          // by frame: a sign or time check to show
+    RangeIndex<int64_t> TimeChecks;
     // Signals whose aspect is fixed for a time or for good, in table order.
     std::vector<uint32_t> HeldSignals;
     // Distances are looked up in double precision: the ranges reach a unit

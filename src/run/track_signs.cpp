@@ -69,7 +69,9 @@ void SpeedLimits(RunContext& run) {
 void SignsAndTimeChecks(RunContext& run) {
     RunState& s = run.state;
     bool active = false;
-    for (const auto& sign : run.line.Sign) {
+    const auto& signs = run.line.Sign;
+    run.line.Lookups.Signs.At(s.Frame, signs.size()).ForEach(signs.size(), [&](size_t i) {
+        const SignData& sign = signs[i];
         if (sign.StartFrame <= s.Frame && s.Frame < sign.EndFrame) {
             active = true;
             if (s.PromptImage == kNone) {
@@ -77,8 +79,10 @@ void SignsAndTimeChecks(RunContext& run) {
                 s.PromptImage = sign.Image;
             }
         }
-    }
-    for (const auto& check : run.line.Time) {
+    });
+    const auto& checks = run.line.Time;
+    run.line.Lookups.TimeChecks.At(s.Frame, checks.size()).ForEach(checks.size(), [&](size_t i) {
+        const TimeCheckData& check = checks[i];
         if (check.StartFrame < s.Frame && s.Frame < check.EndFrame && SpeedKmh(s) > 1 &&
             s.RemainingDistance > 10000) {
             active = true;
@@ -87,7 +91,7 @@ void SignsAndTimeChecks(RunContext& run) {
                 s.PromptImage = check.Kind == 0 ? kTimeCheckPrompt0 : kTimeCheckPrompt1;
             }
         }
-    }
+    });
     if (!active) {
         run.panel.SetPicture("OtherImage", nullptr);
         s.PromptImage = kNone;

@@ -93,6 +93,16 @@ void WriteTangledLine(const fs::path& dir, uint32_t seed) {
                  return std::to_string(i % 3) + "," + frame(4800) + "," +
                         std::to_string(static_cast<int>(random() % 40000) - 2000) + ",0";
              }));
+    text.Set("[Sign]", lines(12, [&](int i) {
+                 const int from = static_cast<int>(random() % 4700);
+                 return std::to_string(i % 4) + "," + std::to_string(from) + "," +
+                        std::to_string(from + static_cast<int>(random() % 500) - 50);
+             }));
+    text.Set("[Time]", lines(10, [&](int i) {
+                 const int from = static_cast<int>(random() % 4700);
+                 return std::to_string(i % 2) + "," + std::to_string(from) + "," +
+                        std::to_string(from + static_cast<int>(random() % 400)) + ",1083600";
+             }));
     text.Set("[Station]", lines(12, [&](int i) {
                  // The first where the run starts; then one in five laid over the one before.
                  const int from =

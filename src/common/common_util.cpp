@@ -112,30 +112,50 @@ int32_t PolarY(int32_t centre, long double length, long double theta) {
     return Offset(centre, RoundInt(-length * std::cos(theta)));
 }
 
-std::string_view FormatFixed4(Fixed4 value, int decimals, Fixed4Text& buffer) {
-    decimals = std::clamp(decimals, 0, 4);
-    static constexpr uint64_t kPow10[] = {1, 10, 100, 1000, 10000};
-    const uint64_t unit = kPow10[4 - decimals];
+namespace {
+
+// With the decimals known when compiled, the divisions below are multiplications.
+template <int Decimals>
+std::string_view WriteFixed4(Fixed4 value, Fixed4Text& buffer) {
+    constexpr uint64_t kPow10[] = {1, 10, 100, 1000, 10000};
+    constexpr uint64_t unit = kPow10[4 - Decimals];
+    constexpr uint64_t divisor = kPow10[Decimals];
     // Magnitude in units of the last shown decimal, half away from zero.
     const uint64_t magnitude =
         value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
     const uint64_t scaled = (magnitude + unit / 2) / unit;
-    const uint64_t divisor = kPow10[decimals];
     char* out = buffer.data();
     char* const end = buffer.data() + buffer.size();
     if (value < 0 && scaled != 0) *out++ = '-';
     out = std::to_chars(out, end, scaled / divisor).ptr;
-    if (decimals > 0) {
+    if constexpr (Decimals > 0) {
         *out++ = '.';
         // The fraction right-aligned in its decimals, zeros before it.
         uint64_t fraction = scaled % divisor;
-        for (int k = decimals - 1; k >= 0; --k) {
+        for (int k = Decimals - 1; k >= 0; --k) {
             out[k] = static_cast<char>('0' + fraction % 10);
             fraction /= 10;
         }
-        out += decimals;
+        out += Decimals;
     }
     return {buffer.data(), static_cast<size_t>(out - buffer.data())};
+}
+
+}  // namespace
+
+std::string_view FormatFixed4(Fixed4 value, int decimals, Fixed4Text& buffer) {
+    switch (std::clamp(decimals, 0, 4)) {
+        case 0:
+            return WriteFixed4<0>(value, buffer);
+        case 1:
+            return WriteFixed4<1>(value, buffer);
+        case 2:
+            return WriteFixed4<2>(value, buffer);
+        case 3:
+            return WriteFixed4<3>(value, buffer);
+        default:
+            return WriteFixed4<4>(value, buffer);
+    }
 }
 
 std::string FormatFixed4(Fixed4 value, int decimals) {

@@ -1,7 +1,5 @@
 #include "run/run_sounds.h"
 
-#include <array>
-#include <bit>
 #include <cmath>
 #include <cstdint>
 
@@ -24,11 +22,14 @@ void SetRatio(RunContext& run, int channel, long double ratio) {
     if (std::isfinite(ratio)) run.mixer.SetFrequencyRatio(channel, ratio);
 }
 
+}  // namespace
+
 // Round(2000 log10 w) from extended precision. The logarithm in double
 // precision is off by far less than a millionth here, so unless it lies that
 // close to a half it rounds to the same whole number, at a fraction of the
 // cost; next to a half, the extended logarithm decides.
-int32_t Volume(long double w) {
+int32_t VolumeOfFactor(long double w) {
+    if (!(w > 0) || !std::isfinite(w)) return kSilence;
     const double narrow = static_cast<double>(w);
     if (std::isnormal(narrow)) {
         const double volume = 2000 * std::log10(narrow);
@@ -38,24 +39,6 @@ int32_t Volume(long double w) {
         }
     }
     return static_cast<int32_t>(Round(2000 * std::log10(w)));
-}
-
-}  // namespace
-
-int32_t VolumeOfFactor(long double w) {
-    if (!(w > 0) || !std::isfinite(w)) return kSilence;
-    // The same few factors come back refresh after refresh (rolling-noise
-    // weights, open gates, steady speeds), and the logarithm of a long double
-    // costs more than the rest of a sound step: remember the latest ones.
-    struct Remembered {
-        long double factor = 0;  // never a valid factor: those are above 0
-        int32_t volume = 0;
-    };
-    thread_local std::array<Remembered, 64> remembered{};
-    const auto key = std::bit_cast<uint64_t>(static_cast<double>(w));
-    Remembered& r = remembered[(key ^ (key >> 20) ^ (key >> 40)) % remembered.size()];
-    if (r.factor != w) r = {w, Volume(w)};
-    return r.volume;
 }
 
 void BrakeSqueal(RunContext& run) {

@@ -26,6 +26,10 @@ TEST(FormatFixed4, DecimalsFromTheExactForm) {
     EXPECT_EQ(FormatFixed4(-400, 1), "0.0");  // no "-0.0"
     EXPECT_EQ(FormatFixed4(3450, 2), "0.35");
     EXPECT_EQ(FormatFixed4(7, 4), "0.0007");
+    // The whole range fits, and a request beyond four decimals gets four.
+    EXPECT_EQ(FormatFixed4(std::numeric_limits<Fixed4>::min(), 4), "-922337203685477.5808");
+    EXPECT_EQ(FormatFixed4(std::numeric_limits<Fixed4>::max(), 0), "922337203685478");
+    EXPECT_EQ(FormatFixed4(15, 9), "0.0015");
 }
 
 TEST(ValueWindow, HiddenWindowComputesNothing) {

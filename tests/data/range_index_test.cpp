@@ -30,7 +30,7 @@ std::vector<size_t> Holding(const std::vector<typename RangeIndex<Position>::Ran
 // lookup gives exactly the records whose range holds the position, in table
 // order, or every record once more than a lookup can hold do.
 template <typename Position>
-void CheckAgainstEveryRecord(std::mt19937& random, int tables) {
+void CheckAgainstEveryRecord(std::mt19937& random, int tables, Position scale = 1) {
     using Range = typename RangeIndex<Position>::Range;
     for (int table = 0; table < tables; ++table) {
         const size_t size = 9 + random() % 300;
@@ -41,11 +41,11 @@ void CheckAgainstEveryRecord(std::mt19937& random, int tables) {
             const Position length = kind == 0   ? -static_cast<Position>(random() % 20)  // empty
                                     : kind == 1 ? static_cast<Position>(random() % 3000)
                                                 : static_cast<Position>(random() % 40);
-            ranges.push_back({first, first + length});
+            ranges.push_back({first * scale, (first + length) * scale});
         }
         const RangeIndex<Position> index(ranges);
         for (int q = -600; q <= 2600; q += 7) {
-            const auto at = static_cast<Position>(q);
+            const auto at = static_cast<Position>(q) * scale;
             const std::vector<size_t> expected = Holding<Position>(ranges, at);
             const RecordSet found = index.At(at, size);
             if (expected.size() > RecordSet::kCapacity) {
@@ -62,6 +62,8 @@ TEST(RangeIndex, FindsExactlyTheRecordsWhoseRangeHoldsThePosition) {
     std::mt19937 random(20261208);
     CheckAgainstEveryRecord<int64_t>(random, 40);
     CheckAgainstEveryRecord<double>(random, 40);
+    // Spread over most of the 64-bit range.
+    CheckAgainstEveryRecord<int64_t>(random, 10, int64_t{1} << 50);
 }
 
 TEST(RangeIndex, LooksAtEveryRecordWhenItCannotNarrowTheTableDown) {

@@ -76,6 +76,11 @@ TEST_F(OpenAlMixerTest, PlaysAtTheFrequencyRatioAndTheVolumeGiven) {
         ASSERT_TRUE(mixer.Bind(3, tone));
         ASSERT_TRUE(mixer.SetVolume(3, -600));
         ASSERT_TRUE(mixer.SetFrequencyRatio(3, 2.0L));
+        // Bound again the sound starts at its own rate; the same volume and
+        // ratio given once more are what it plays at.
+        ASSERT_TRUE(mixer.Bind(3, tone));
+        ASSERT_TRUE(mixer.SetVolume(3, -600));
+        ASSERT_TRUE(mixer.SetFrequencyRatio(3, 2.0L));
         mixer.Play(3);
         EXPECT_TRUE(mixer.IsPlaying(3));
         // At twice its rate the 0.4 s sound is over after 0.2 s.

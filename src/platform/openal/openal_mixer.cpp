@@ -134,6 +134,7 @@ bool OpenAlMixer::Bind(int channel, SoundId sound) {
         const ALuint buffer = known ? sounds_[static_cast<size_t>(sound)].buffer : 0;
         alSourcei(ch.source, AL_BUFFER, static_cast<ALint>(buffer));
         alSourcef(ch.source, AL_PITCH, 1.0f);
+        ch.pitch = 1.0f;
     }
     return true;
 }
@@ -180,9 +181,11 @@ bool OpenAlMixer::SetVolume(int channel, int32_t hundredthsDb) {
     if (!Exists(channel) || hundredthsDb > 0) return false;
     Channel& ch = channels_[static_cast<size_t>(channel)];
     ch.volume = hundredthsDb;
-    if (ch.source != 0) {
-        const double gain = std::pow(10.0, static_cast<double>(hundredthsDb) / 2000.0);
-        alSourcef(ch.source, AL_GAIN, static_cast<ALfloat>(gain));
+    const auto gain =
+        static_cast<ALfloat>(std::pow(10.0, static_cast<double>(hundredthsDb) / 2000.0));
+    if (ch.source != 0 && gain != ch.gain) {
+        alSourcef(ch.source, AL_GAIN, gain);
+        ch.gain = gain;
     }
     return true;
 }
@@ -193,12 +196,16 @@ int32_t OpenAlMixer::Volume(int channel) const {
 
 bool OpenAlMixer::SetFrequencyRatio(int channel, long double ratio) {
     if (!Exists(channel) || !std::isfinite(ratio) || ratio <= 0) return false;
-    const Channel& ch = channels_[static_cast<size_t>(channel)];
+    Channel& ch = channels_[static_cast<size_t>(channel)];
     if (!Audible(ch)) return true;
     // The playback rate is a whole number of Hz, at least 1.
     const long double rate = sounds_[static_cast<size_t>(ch.sound)].rate;
     const long double hz = std::clamp(std::trunc(rate * ratio), 1.0L, 1.0e9L);
-    alSourcef(ch.source, AL_PITCH, static_cast<ALfloat>(hz / rate));
+    const auto pitch = static_cast<ALfloat>(hz / rate);
+    if (pitch != ch.pitch) {
+        alSourcef(ch.source, AL_PITCH, pitch);
+        ch.pitch = pitch;
+    }
     return true;
 }
 

@@ -47,6 +47,11 @@ class OpenAlMixer : public SoundMixer {
         uint32_t source = 0;  // 0: no source (silent device)
         SoundId sound = kNoSound;
         int32_t volume = 0;
+        // What the source was last given, from a new source's own 1 and 1:
+        // the run sends most of them again ten times a second, and every
+        // change sent makes the library work the source out afresh.
+        float gain = 1.0f;
+        float pitch = 1.0f;
     };
 
     static bool Exists(int channel) { return channel >= 0 && channel < kChannelCount; }

@@ -116,10 +116,13 @@ void BuildTrackLookups(LineDefinition& line) {
         return Between(line.Time[i].StartFrame, line.Time[i].EndFrame);
     });
 
-    for (size_t i = 0; i < line.Signal.size(); ++i) {
-        const int32_t control = line.Signal[i].Control;
-        if (control == 1 || control == 2) lookups.HeldSignals.push_back(static_cast<uint32_t>(i));
-    }
+    lookups.HeldSignals = IndexOf<SignalData, int64_t>(line.Signal, [&](size_t i) {
+        const SignalData& e = line.Signal[i];
+        constexpr int64_t kFirstTick = std::numeric_limits<int64_t>::lowest();
+        if (e.Control == 1) return FrameRange{kFirstTick, int64_t{e.FixedUntil} - 1};
+        if (e.Control == 2) return FrameRange{kFirstTick, std::numeric_limits<int64_t>::max()};
+        return FrameRange{1, 0};
+    });
 
     lookups.LimitsInForce = IndexOf<SpeedLimitData, int64_t>(line.SpeedLimit, [&](size_t i) {
         return Between(line.SpeedLimit[i].StartFrame, line.SpeedLimit[i].EndFrame);

@@ -32,8 +32,7 @@ struct TrackLookups {
     RangeIndex<int64_t> Stations;       // by frame: at the platform, or past it
     RangeIndex<int64_t> Signs;          // by frame: a sign or time check to show
     RangeIndex<int64_t> TimeChecks;
-    // Signals whose aspect is fixed for a time or for good, in table order.
-    std::vector<uint32_t> HeldSignals;
+    RangeIndex<int64_t> HeldSignals;  // by clock tick: an aspect fixed until then, or for good
     // Distances are looked up in double precision: the ranges reach a unit
     // beyond what the steps compare in long double, far more than a double
     // loses on any distance a line can have.

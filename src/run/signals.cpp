@@ -143,16 +143,12 @@ void UpdateBlockAspects(RunContext& run) {
 
 void ApplyFixedAspects(RunContext& run) {
     std::vector<SignalData>& signals = run.line.Signal;
-    auto apply = [&](SignalData& signal) {
-        const bool heldForNow = signal.Control == 1 && signal.FixedUntil > run.state.ClockTicks;
+    const int32_t now = run.state.ClockTicks;
+    run.line.Lookups.HeldSignals.At(now, signals.size()).ForEach(signals.size(), [&](size_t i) {
+        SignalData& signal = signals[i];
+        const bool heldForNow = signal.Control == 1 && signal.FixedUntil > now;
         if (heldForNow || signal.Control == 2) signal.Aspect = signal.FixedAspect;
-    };
-    const TrackLookups& lookups = run.line.Lookups;
-    if (lookups.Signals.Size() != signals.size()) {
-        for (SignalData& signal : signals) apply(signal);
-        return;
-    }
-    for (uint32_t i : lookups.HeldSignals) apply(signals[i]);
+    });
 }
 
 void ProcessSignals(RunContext& run) {

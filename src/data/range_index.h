@@ -24,7 +24,6 @@ class RecordSet {
     }
 
     bool IsEvery() const { return every_; }
-    size_t Count() const { return count_; }
 
     // Adds a record; past the capacity the set becomes every record.
     void Add(uint32_t record) {

@@ -1,7 +1,6 @@
 #include "run/value_window.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdlib>
 
@@ -43,11 +42,8 @@ class Figures {
         Fixed4Figure(row, Round(value * kFixed4Scale), decimals, unit);
     }
 
-    void IntegerFigure(int row, int64_t value, std::string_view unit = {}) {
-        if (Unchanged(row, value)) return;
-        Fixed4Text text;
-        const char* end = std::to_chars(text.data(), text.data() + text.size(), value).ptr;
-        Write(row, std::string_view(text.data(), static_cast<size_t>(end - text.data())), unit);
+    void IntegerFigure(int row, int32_t value, std::string_view unit = {}) {
+        Fixed4Figure(row, int64_t{value} * kFixed4Scale, 0, unit);
     }
 
   private:

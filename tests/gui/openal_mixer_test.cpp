@@ -17,6 +17,19 @@ namespace {
 constexpr int kRate = 22050;
 constexpr double kPi = 3.14159265358979323846;
 
+void WriteLevel(const std::filesystem::path& file, double seconds, double level) {
+    SF_INFO info{};
+    info.samplerate = kRate;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* sf = sf_open(file.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(sf, nullptr);
+    const std::vector<float> samples(static_cast<size_t>(seconds * kRate),
+                                     static_cast<float>(level));
+    sf_writef_float(sf, samples.data(), static_cast<sf_count_t>(samples.size()));
+    sf_close(sf);
+}
+
 void WriteSine(const std::filesystem::path& file, double hz, double seconds, double amplitude) {
     SF_INFO info{};
     info.samplerate = kRate;
@@ -106,6 +119,26 @@ TEST_F(OpenAlMixerTest, PlaysAtTheFrequencyRatioAndTheVolumeGiven) {
     ASSERT_GT(rises, 10u);
     const double hz = (rises - 1) * static_cast<double>(out.rate) / (last - first);
     EXPECT_NEAR(hz, 882, 10);
+}
+
+TEST_F(OpenAlMixerTest, MixesThePlainSumOfItsChannels) {
+    WriteLevel(*dir / "level.wav", 0.4, 0.8);
+    {
+        OpenAlMixer mixer;
+        ASSERT_TRUE(mixer.HasDevice());
+        const SoundId level = mixer.CreateSound(*dir / "level.wav");
+        ASSERT_TRUE(mixer.Bind(0, level));
+        ASSERT_TRUE(mixer.Bind(1, level));
+        mixer.Play(0);
+        mixer.Play(1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    }
+    const Capture out = ReadCapture(*dir / "out.wav");
+    float peak = 0;
+    for (const float v : out.samples) peak = std::max(peak, std::abs(v));
+    // Two channels at 0.8 give 1.6 on a float output; nothing squeezes the
+    // loud moment back under full scale.
+    EXPECT_NEAR(peak, 1.6, 0.02);
 }
 
 TEST_F(OpenAlMixerTest, RefusesWhatTheDeviceCannotDoAndKeepsSilentSoundsSilent) {

@@ -2,6 +2,7 @@
 
 #include <AL/al.h>
 #include <AL/alc.h>
+#include <AL/alext.h>
 
 #include <algorithm>
 #include <cmath>
@@ -33,7 +34,18 @@ OpenAlMixer::~OpenAlMixer() {
 bool OpenAlMixer::OpenDevice() {
     ALCdevice* device = alcOpenDevice(nullptr);
     if (device == nullptr) return false;
-    const ALCint attributes[] = {ALC_MONO_SOURCES, kChannelCount, ALC_STEREO_SOURCES, 0, 0};
+    // The mix is the plain sum of its channels, clipped at full scale: the
+    // data's volumes alone decide how loud it gets. The library would
+    // otherwise squeeze loud moments, at the cost of an exponential and a
+    // logarithm for every sample of output.
+    const bool limiterOff = alcIsExtensionPresent(device, "ALC_SOFT_output_limiter") == ALC_TRUE;
+    const ALCint attributes[] = {ALC_MONO_SOURCES,
+                                 kChannelCount,
+                                 ALC_STEREO_SOURCES,
+                                 0,
+                                 limiterOff ? ALC_OUTPUT_LIMITER_SOFT : 0,
+                                 ALC_FALSE,
+                                 0};
     ALCcontext* context = alcCreateContext(device, attributes);
     if (context == nullptr || alcMakeContextCurrent(context) != ALC_TRUE) {
         if (context != nullptr) alcDestroyContext(context);

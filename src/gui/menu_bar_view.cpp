@@ -27,6 +27,8 @@ void Layout(const std::vector<MenuItem>& items, std::vector<std::string>& out) {
 }  // namespace
 
 void MenuBarView::Sync(const MenuModel& model) {
+    // Most refreshes change nothing in the menus.
+    if (model.Bar() == shown_) return;
     std::vector<std::string> layout;
     Layout(model.Bar(), layout);
     if (layout != layout_) {
@@ -34,6 +36,7 @@ void MenuBarView::Sync(const MenuModel& model) {
         Build(model);
     }
     Update(model.Bar());
+    shown_ = model.Bar();
 }
 
 QAction* MenuBarView::Action(const std::string& name) const {
@@ -87,7 +90,12 @@ QAction* MenuBarView::AddLeaf(const MenuItem& item, QMenu* menu) {
     QObject* owner = menu ? static_cast<QObject*>(menu) : static_cast<QObject*>(&bar_);
     auto* action = new QAction(Text(item.caption), owner);
     const std::string name = item.name;
-    QObject::connect(action, &QAction::triggered, [this, name] { onClick_(name); });
+    QObject::connect(action, &QAction::triggered, [this, name] {
+        // Qt has turned the item's check mark over by itself: the model says
+        // whether it stays so at the next Sync.
+        shown_.clear();
+        onClick_(name);
+    });
     actions_[name] = action;
     return action;
 }

@@ -16,7 +16,7 @@ namespace kelvaron {
 
 // Shows a menu model in a Qt menu bar and reports clicks by component name.
 // The bar is rebuilt only when the model's items change; captions, check
-// marks and enabled states are brought up to date on every Sync.
+// marks and enabled states are brought up to date when they change.
 class MenuBarView {
   public:
     MenuBarView(QMenuBar& bar, std::function<void(const std::string&)> onClick)
@@ -40,6 +40,7 @@ class MenuBarView {
     QMenuBar& bar_;
     std::function<void(const std::string&)> onClick_;
     std::vector<std::string> layout_;
+    std::vector<MenuItem> shown_;  // the model as last shown
     std::map<std::string, QAction*, std::less<>> actions_;
     std::vector<QObject*> owned_;  // top-level menus and actions of the bar
 };

@@ -17,6 +17,8 @@ struct MenuItem {
     bool checked = false;
     bool enabled = true;
     std::vector<MenuItem> items;
+
+    bool operator==(const MenuItem&) const = default;
 };
 
 // The Display item that switches the desktop's run window to full screen and

@@ -151,6 +151,9 @@ TEST_F(RunWindowWidgetTest, TheMenuBarShowsTheModelAndFollowsItsChanges) {
     EXPECT_TRUE(menus.Action("COM21")->isChecked());
     EXPECT_FALSE(menus.Action("COM11")->isChecked());
     EXPECT_EQ(window->Run().State().ControllerKind, 1);
+    // Chosen again, it stays checked, though the click turned its mark over.
+    menus.Action("COM21")->trigger();
+    EXPECT_TRUE(menus.Action("COM21")->isChecked());
 }
 
 TEST_F(RunWindowWidgetTest, ClosingEndsTheRunAndStopsTheKeyRoute) {

@@ -193,9 +193,12 @@ void CabView::PanelChanged() {
 
 void CabView::RenderPanel(const QRegion& area) {
     // One device pixel more on each side: smooth scaling reaches that far.
-    QRegion device;
+    // The controls drawn are those reaching into that, in cab pixels.
+    const int margin = static_cast<int>(std::ceil(1 / scale_));
+    QRegion device, reach;
     for (const QRect& r : area) {
         device += ToDevice(r).adjusted(-1, -1, 1, 1).translated(-cab_.topLeft()) & layer_.rect();
+        reach += r.adjusted(-margin, -margin, margin, margin);
     }
     if (device.isEmpty()) return;
     {
@@ -205,7 +208,7 @@ void CabView::RenderPanel(const QRegion& area) {
         p.fillRect(layer_.rect(), Qt::black);
         p.setCompositionMode(QPainter::CompositionMode_SourceOver);
         p.scale(scale_, scale_);
-        painter_.Paint(p, panel_, nullptr, area.boundingRect().adjusted(-1, -1, 1, 1));
+        painter_.Paint(p, panel_, nullptr, reach);
     }
     for (const QRect& r : device) update(ToWidget(r.translated(cab_.topLeft())));
 }

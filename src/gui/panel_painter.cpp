@@ -37,9 +37,12 @@ QImage ToImage(const Picture& picture) {
 
 namespace {
 
-// The image with its bottom-left colour made fully transparent.
+// The image with its bottom-left colour made fully transparent. Kept
+// premultiplied, the form the painter draws from: a needle turned every
+// refresh would otherwise be converted again at every turn. Smooth scaling
+// needs it too, or the key's colour would bleed into the edges.
 QImage KeyedCopy(const QImage& opaque) {
-    QImage image = opaque.convertToFormat(QImage::Format_ARGB32);
+    QImage image = opaque.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     if (image.isNull()) return image;
     const QRgb key = image.pixel(0, image.height() - 1) & 0x00FFFFFF;
     for (int y = 0; y < image.height(); ++y) {
@@ -57,10 +60,18 @@ QImage ToKeyedImage(const Picture& picture) {
     return KeyedCopy(ToImage(picture));
 }
 
-PanelPainter::PanelPainter() : font_("Monospace") {
-    font_.setStyleHint(QFont::TypeWriter);
-    font_.setPixelSize(13);
+namespace {
+
+QFont LabelFont() {
+    QFont font("Monospace");
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPixelSize(13);
+    return font;
 }
+
+}  // namespace
+
+PanelPainter::PanelPainter() : font_(LabelFont()), metrics_(font_) {}
 
 PanelPainter::Cached& PanelPainter::Entry(const std::shared_ptr<const Picture>& picture) {
     auto it = cache_.find(picture.get());
@@ -89,18 +100,14 @@ const QImage& PanelPainter::ScaledImage(const std::shared_ptr<const Picture>& pi
         const QImage& image = Image(picture, transparent);
         const QSize size(std::max(1, static_cast<int>(std::lround(image.width() * scale_))),
                          std::max(1, static_cast<int>(std::lround(image.height() * scale_))));
-        // Smooth scaling mixes neighbouring pixels: the key's transparency
-        // must be premultiplied first or its colour would bleed into the edges.
-        const QImage source =
-            transparent ? image.convertToFormat(QImage::Format_ARGB32_Premultiplied) : image;
-        scaled = source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        scaled = image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         scaled.setDevicePixelRatio(scale_);
     }
     return scaled;
 }
 
 void PanelPainter::Paint(QPainter& painter, const PanelModel& panel, const QImage* cabView,
-                         const QRect& area) {
+                         const QRegion& area) {
     // The cab is scaled as one picture and never turned.
     const double scale = painter.combinedTransform().m11();
     if (std::abs(scale - scale_) > 1e-9) {
@@ -111,7 +118,7 @@ void PanelPainter::Paint(QPainter& painter, const PanelModel& panel, const QImag
         }
     }
     for (const PanelControl& control : panel.Controls()) {
-        if (!control.visible || !Extent(control, scale).intersects(area)) continue;
+        if (!control.visible || !area.intersects(Extent(control, scale))) continue;
         painter.save();
         PaintControl(painter, control, panel, cabView);
         painter.restore();
@@ -120,12 +127,18 @@ void PanelPainter::Paint(QPainter& painter, const PanelModel& panel, const QImag
 
 QRectF PanelPainter::LabelRect(const PanelControl& control, double scale) const {
     if (!control.autoSize) return QRectF(Bounds(control));
+    auto advance = advances_.find(control.text);
+    if (advance == advances_.end()) {
+        // Texts that change all the time (a clock, a distance) would fill it for good.
+        if (advances_.size() >= kCacheLimit) advances_.clear();
+        advance = advances_
+                      .emplace(control.text,
+                               metrics_.horizontalAdvance(QString::fromStdString(control.text)))
+                      .first;
+    }
     // Glyphs drawn at a larger size may reach a little beyond their advance.
-    const QFontMetricsF metrics(font_);
     const double slack = scale == 1.0 ? 0.0 : 1.0;
-    return QRectF(control.left, control.top,
-                  metrics.horizontalAdvance(QString::fromStdString(control.text)) + slack,
-                  metrics.height());
+    return QRectF(control.left, control.top, advance->second + slack, metrics_.height());
 }
 
 QRect PanelPainter::Extent(const PanelControl& control, double scale) const {

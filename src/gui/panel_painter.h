@@ -2,8 +2,11 @@
 
 #include <QtCore/QRect>
 #include <QtGui/QFont>
+#include <QtGui/QFontMetricsF>
 #include <QtGui/QImage>
+#include <QtGui/QRegion>
 #include <memory>
+#include <string>
 #include <unordered_map>
 
 #include "common/picture.h"
@@ -15,8 +18,8 @@ namespace kelvaron {
 
 // A picture as a Qt image, all pixels opaque.
 QImage ToImage(const Picture& picture);
-// A picture as a Qt image whose pixels of the colour-key (the picture's
-// bottom-left colour) are fully transparent.
+// A picture as a premultiplied Qt image whose pixels of the colour-key (the
+// picture's bottom-left colour) are fully transparent.
 QImage ToKeyedImage(const Picture& picture);
 
 // Draws the cab panel model: every visible control in its order, the cab view
@@ -33,7 +36,7 @@ class PanelPainter {
     // view, "unten" shows it; without one, "unten" is left fully transparent
     // so that a video drawn beneath the result shows through.
     void Paint(QPainter& painter, const PanelModel& panel, const QImage* cabView,
-               const QRect& area);
+               const QRegion& area);
     void Paint(QPainter& painter, const PanelModel& panel, const QImage& cabView) {
         Paint(painter, panel, &cabView, QRect(-(1 << 20), -(1 << 20), 1 << 21, 1 << 21));
     }
@@ -63,6 +66,10 @@ class PanelPainter {
     QRectF LabelRect(const PanelControl& control, double scale) const;
 
     QFont font_;
+    QFontMetricsF metrics_;
+    // Widths of the label texts met so far: measuring a text lays it out, and
+    // every refresh asks for the extent of every label.
+    mutable std::unordered_map<std::string, double> advances_;
     double scale_ = 1.0;  // device pixels per cab pixel of the painting under way
     std::unordered_map<const Picture*, Cached> cache_;
 };

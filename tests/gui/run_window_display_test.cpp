@@ -8,6 +8,7 @@
 #include <QtGui/QMouseEvent>
 #include <QtWidgets/QMenu>
 #include <QtWidgets/QMenuBar>
+#include <random>
 
 #include "platform/ffmpeg/ffmpeg_video_reader.h"
 #include "platform/ffmpeg/video_writer.h"
@@ -86,6 +87,62 @@ TEST_F(RunWindowDisplayTest, TheScaledCabDrawsLampsAndNeedlesAtTheirScaledPlaces
         EXPECT_TRUE(dial.contains(turned)) << scale;
         EXPECT_GE(turned.width(), needle->width * scale / 2) << scale;
         EXPECT_GE(turned.height(), needle->height * scale / 2) << scale;
+    }
+}
+
+TEST_F(RunWindowDisplayTest, ThePanelRedrawnPieceByPieceLooksAsWhenDrawnWhole) {
+    PanelModel& panel = window->Run().Panel();
+    std::vector<PanelControl*> needles, labels, pictures;
+    for (size_t i = 0; i < panel.Controls().size(); ++i) {
+        PanelControl* control = &panel.At(i);
+        const PanelControl& c = *control;
+        if (c.kind == PanelControl::Kind::Needle) needles.push_back(control);
+        if (c.kind == PanelControl::Kind::Label && c.autoSize) labels.push_back(control);
+        if (c.kind == PanelControl::Kind::Image && c.picture && c.name != "unten")
+            pictures.push_back(control);
+    }
+    ASSERT_FALSE(needles.empty() || labels.empty() || pictures.empty());
+    const PanelControl* video = panel.Find("unten");
+    ASSERT_TRUE(video);
+    std::mt19937 random(7);
+    const auto pick = [&](auto& from) { return from[random() % from.size()]; };
+    for (const double scale : {1.0, 1.5}) {
+        CabView& view = window->View();
+        SizeCab(QSize(static_cast<int>(640 * scale), static_cast<int>(440 * scale)));
+        view.PanelChanged();
+        const QRect videoPlace = Scaled(*video, scale).adjusted(-1, -1, 1, 1);
+        for (int step = 0; step < 15; ++step) {
+            // A few controls change at once, far apart or overlapping; labels
+            // grow and shrink with their text.
+            for (int change = 0; change < 3; ++change) {
+                switch (random() % 4) {
+                    case 0:
+                        pick(needles)->angle = static_cast<int32_t>(random() % 360);
+                        break;
+                    case 1:
+                        pick(labels)->text = std::string(random() % 12, '8');
+                        break;
+                    case 2:
+                        pick(pictures)->visible ^= true;
+                        break;
+                    case 3:
+                        pick(labels)->visible ^= true;
+                        break;
+                }
+            }
+            view.PanelChanged();
+            const QImage pieces = Shot(view);
+            CabView whole(panel);
+            whole.resize(view.size());
+            const QImage drawn = Shot(whole);
+            for (int y = 0; y < drawn.height(); ++y) {
+                for (int x = 0; x < drawn.width(); ++x) {
+                    if (videoPlace.contains(x, y)) continue;
+                    ASSERT_EQ(pieces.pixel(x, y), drawn.pixel(x, y))
+                        << "at " << x << "," << y << ", scale " << scale << ", step " << step;
+                }
+            }
+        }
     }
 }
 

@@ -62,11 +62,11 @@ void RunPacer::Pause(int64_t wallMs) {
     scheduler_.Pause(t);
 }
 
-std::optional<int64_t> RunPacer::NextDueWall() const {
-    auto due = scheduler_.NextDue();
-    if (const auto timed = NextTimed(); timed && (!due || *timed < *due)) due = timed;
-    if (!due) return std::nullopt;
-    return *due + offset_;
+std::optional<int64_t> RunPacer::NextWakeWall() const {
+    auto wake = scheduler_.NextTick();
+    if (!wake) wake = NextTimed();
+    if (!wake) return std::nullopt;
+    return *wake + offset_;
 }
 
 }  // namespace kelvaron

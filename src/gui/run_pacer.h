@@ -55,8 +55,12 @@ class RunPacer {
     void PauseAt(int64_t tMs) { scheduler_.Pause(tMs); }
     bool Running() const { return scheduler_.Running(); }
 
-    // Wall time of the next tick or refresh; empty while stopped.
-    std::optional<int64_t> NextDueWall() const;
+    // Wall time to wake at next: the next tick's. A refresh or timed input
+    // due before it waits for it, so that one wake-up runs them all and the
+    // panel reaches the screen with the tick's video frame, at most a tick
+    // late; their order in virtual time stays as it is. While the timers are
+    // stopped, the next timed input's; empty when there is none.
+    std::optional<int64_t> NextWakeWall() const;
 
     // The wall time a virtual time stands for.
     int64_t ToWall(int64_t virtualMs) const { return virtualMs + offset_; }

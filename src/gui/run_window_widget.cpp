@@ -199,7 +199,7 @@ void RunWindowWidget::Pump() {
 }
 
 void RunWindowWidget::ArmTimer() {
-    const auto due = pacer_.NextDueWall();
+    const auto due = pacer_.NextWakeWall();
     if (closed_ || !due) {
         timer_.stop();
         return;

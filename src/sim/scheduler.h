@@ -40,6 +40,10 @@ class Scheduler {
 
     // Time of the next tick or refresh; empty while stopped.
     std::optional<int64_t> NextDue() const;
+    // Time of the next tick; empty while stopped.
+    std::optional<int64_t> NextTick() const {
+        return running_ ? std::optional<int64_t>(nextTick_) : std::nullopt;
+    }
     // Time of the next refresh; empty while stopped.
     std::optional<int64_t> NextRefresh() const {
         return running_ ? std::optional<int64_t>(nextRefresh_) : std::nullopt;

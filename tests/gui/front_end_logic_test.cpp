@@ -25,8 +25,16 @@ TEST(RunPacerTest, FollowsTheWallClockFromStart) {
     // Ticks at 33, 66, ..., 198 ms after start (6); refreshes at 100 and 200 (2).
     EXPECT_EQ(r.ticks.size(), 6u);
     EXPECT_EQ(r.refreshes.size(), 2u);
-    ASSERT_TRUE(pacer.NextDueWall());
-    EXPECT_EQ(*pacer.NextDueWall(), 5231);  // the 7th tick: 5000 + 7 x 33
+    ASSERT_TRUE(pacer.NextWakeWall());
+    EXPECT_EQ(*pacer.NextWakeWall(), 5231);  // the 7th tick: 5000 + 7 x 33
+    // The refresh at 300 waits for the tick at 330: one wake-up runs both.
+    pacer.Advance(5297);
+    EXPECT_EQ(*pacer.NextWakeWall(), 5330);
+    r.ticks.clear();
+    r.refreshes.clear();
+    pacer.Advance(5330);
+    EXPECT_EQ(r.refreshes, std::vector<int64_t>{300});
+    EXPECT_EQ(r.ticks, std::vector<int64_t>{330});
 }
 
 TEST(RunPacerTest, CatchesUpAtMostOneSecondAfterAStall) {
@@ -49,7 +57,7 @@ TEST(RunPacerTest, PauseStopsBothTimersAndResumeRestartsTheirPhase) {
     pacer.Start(0);
     pacer.Advance(150);
     pacer.Pause(150);
-    EXPECT_FALSE(pacer.NextDueWall());
+    EXPECT_FALSE(pacer.NextWakeWall());
     pacer.Advance(900);
     EXPECT_EQ(r.refreshes.size(), 1u);
     // Input at the moment a refresh is due comes first: BeforeInput leaves it.

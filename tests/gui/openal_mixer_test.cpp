@@ -17,20 +17,9 @@ namespace {
 constexpr int kRate = 22050;
 constexpr double kPi = 3.14159265358979323846;
 
-void WriteLevel(const std::filesystem::path& file, double seconds, double level) {
-    SF_INFO info{};
-    info.samplerate = kRate;
-    info.channels = 1;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* sf = sf_open(file.c_str(), SFM_WRITE, &info);
-    ASSERT_NE(sf, nullptr);
-    const std::vector<float> samples(static_cast<size_t>(seconds * kRate),
-                                     static_cast<float>(level));
-    sf_writef_float(sf, samples.data(), static_cast<sf_count_t>(samples.size()));
-    sf_close(sf);
-}
-
-void WriteSine(const std::filesystem::path& file, double hz, double seconds, double amplitude) {
+// Writes a mono 16-bit WAVE of `seconds` whose sample i is `at(i)`.
+template <typename At>
+void WriteWave(const std::filesystem::path& file, double seconds, At at) {
     SF_INFO info{};
     info.samplerate = kRate;
     info.channels = 1;
@@ -38,11 +27,14 @@ void WriteSine(const std::filesystem::path& file, double hz, double seconds, dou
     SNDFILE* sf = sf_open(file.c_str(), SFM_WRITE, &info);
     ASSERT_NE(sf, nullptr);
     std::vector<float> samples(static_cast<size_t>(seconds * kRate));
-    for (size_t i = 0; i < samples.size(); ++i) {
-        samples[i] = static_cast<float>(amplitude * std::sin(2 * kPi * hz * i / kRate));
-    }
+    for (size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<float>(at(i));
     sf_writef_float(sf, samples.data(), static_cast<sf_count_t>(samples.size()));
     sf_close(sf);
+}
+
+void WriteSine(const std::filesystem::path& file, double hz, double seconds, double amplitude) {
+    WriteWave(file, seconds,
+              [&](size_t i) { return amplitude * std::sin(2 * kPi * hz * i / kRate); });
 }
 
 struct Capture {
@@ -122,7 +114,7 @@ TEST_F(OpenAlMixerTest, PlaysAtTheFrequencyRatioAndTheVolumeGiven) {
 }
 
 TEST_F(OpenAlMixerTest, MixesThePlainSumOfItsChannels) {
-    WriteLevel(*dir / "level.wav", 0.4, 0.8);
+    WriteWave(*dir / "level.wav", 0.4, [](size_t) { return 0.8; });
     {
         OpenAlMixer mixer;
         ASSERT_TRUE(mixer.HasDevice());

@@ -11,6 +11,8 @@ namespace {
 
 // Pictures no longer on the panel are dropped once this many are kept.
 constexpr size_t kCacheLimit = 256;
+// Label widths are all forgotten once this many texts have been measured.
+constexpr size_t kWidthLimit = 256;
 // The face colour the clock is cleared with before its hands are drawn; the
 // clock is transparent, so only the hands show.
 constexpr QRgb kButtonFace = 0xFFF0F0F0;
@@ -130,7 +132,7 @@ QRectF PanelPainter::LabelRect(const PanelControl& control, double scale) const 
     auto advance = advances_.find(control.text);
     if (advance == advances_.end()) {
         // Texts that change all the time (a clock, a distance) would fill it for good.
-        if (advances_.size() >= kCacheLimit) advances_.clear();
+        if (advances_.size() >= kWidthLimit) advances_.clear();
         advance = advances_
                       .emplace(control.text,
                                metrics_.horizontalAdvance(QString::fromStdString(control.text)))

@@ -203,10 +203,10 @@ void CabView::RenderPanel(const QRegion& area) {
     if (device.isEmpty()) return;
     {
         QPainter p(&layer_);
-        p.setClipRegion(device);
         p.setCompositionMode(QPainter::CompositionMode_Source);
-        p.fillRect(layer_.rect(), Qt::black);
+        for (const QRect& r : device) p.fillRect(r, Qt::black);
         p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p.setClipRegion(device);
         p.scale(scale_, scale_);
         painter_.Paint(p, panel_, nullptr, reach);
     }
@@ -228,25 +228,27 @@ void CabView::paintEvent(QPaintEvent* event) {
                         QPoint(static_cast<int>(std::ceil((r.right() + 1) * ratio_)) - 1,
                                static_cast<int>(std::ceil((r.bottom() + 1) * ratio_)) - 1));
     }
-    for (const QRect& r : region - cab_) p.fillRect(r, Qt::black);
-    const QRegion video = region & video_;
-    if (!video.isEmpty()) {
-        p.setClipRegion(video);
-        p.drawImage(video_.topLeft(), frame_);
-        // Only what stands over the video is blended again, not the whole video's place.
-        const QRegion over = video & overVideo_;
-        if (!over.isEmpty()) {
-            p.setClipRegion(over);
-            p.drawImage(cab_.topLeft(), layer_);
+    // Pieces are copied one rectangle at a time, each clipped to itself: Qt
+    // copies a picture in one go only under a rectangular clip. Under the
+    // paint event's region it draws line by line, handing the lines to its
+    // worker threads, which costs more than the copy for pictures this size.
+    const auto copy = [&](const QRegion& area, const QImage& picture, QPoint at) {
+        for (const QRect& r : area) {
+            p.setClipRect(r);
+            p.drawImage(r.topLeft(), picture, r.translated(-at));
         }
+    };
+    for (const QRect& r : region - cab_) {
+        p.setClipRect(r);
+        p.fillRect(r, Qt::black);
     }
-    const QRegion panel = (region & cab_) - video_;
-    if (!panel.isEmpty()) {
-        // The panel picture is opaque outside the video: copied, not blended.
-        p.setClipRegion(panel);
-        p.setCompositionMode(QPainter::CompositionMode_Source);
-        p.drawImage(cab_.topLeft(), layer_);
-    }
+    const QRegion video = region & video_;
+    copy(video, frame_, video_.topLeft());
+    // Only what stands over the video is blended again, not the whole video's place.
+    copy(video & overVideo_, layer_, cab_.topLeft());
+    // The panel picture is opaque outside the video: copied, not blended.
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    copy((region & cab_) - video_, layer_, cab_.topLeft());
     if (onPainted) onPainted(!video.isEmpty());
 }
 

@@ -197,6 +197,24 @@ TEST_F(RunWindowDisplayTest, AControlOverTheVideoIsDrawnOverItAtItsScaledPlace) 
     EXPECT_LE(std::abs(place.bottom() - expected.bottom()), 1);
     EXPECT_EQ(bare.pixel(expected.center()) & 0xFFFFFF, 30u);
     EXPECT_EQ(over.pixel(600, 400) & 0xFFFFFF, 30u);
+
+    // A paint of a ragged region (half the lamp, a strip of the video, a
+    // piece of the panel and the border) draws there what a whole paint does.
+    lamp->visible = true;
+    view.PanelChanged();
+    QRegion ragged(QRect(expected.left(), expected.top(), expected.width() / 2, expected.height()));
+    ragged += QRect(300, 90, 400, 150);
+    ragged += QRect(20, 700, 900, 120);
+    QImage piece(view.size(), QImage::Format_RGB32);
+    piece.fill(Qt::magenta);
+    // The region is drawn with its bounding rectangle at the offset given.
+    view.render(&piece, ragged.boundingRect().topLeft(), ragged);
+    for (const QRect& r : ragged) {
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                ASSERT_EQ(piece.pixel(x, y), over.pixel(x, y)) << "at " << x << "," << y;
+    }
+    EXPECT_EQ(piece.pixel(expected.right(), expected.bottom()), QColor(Qt::magenta).rgb());
 }
 
 TEST_F(RunWindowDisplayTest, F11AndTheDisplayMenuToggleFullScreenAndTheModeIsRemembered) {

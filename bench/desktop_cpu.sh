@@ -15,6 +15,9 @@
 #   SPEED    1: the drive as recorded; 3: the run three times faster than the
 #            wall clock, which shows the video at three times the filming speed
 #   SHOT=FILE  also saves a screenshot at the end of the measurement.
+#   MIX=FILE   measures with the sound mix written to FILE by OpenAL Soft's WAVE
+#              writer, as figures before 2026-12-09 were (the file starts again
+#              whenever the program opens its sound device).
 #   BUILD=DIR  where the program is (default build).
 set -eu
 
@@ -56,8 +59,15 @@ mkdir -p "$XDG_CONFIG_HOME/Kelvaron"
 if [ "$WINDOW" = full ]; then CAB="1920 1058"; else CAB="640 440"; fi
 printf '[RunWindow]\nCabSize=@Size(%s)\nFullScreen=false\n' "$CAB" \
     > "$XDG_CONFIG_HOME/Kelvaron/desktop.conf"
-# Sound is mixed as on a desktop, into a file nobody plays.
-printf '[general]\ndrivers=wave\n[wave]\nfile=%s/mix.wav\n' "$WORK" > "$WORK/alsoft.conf"
+# Sound is mixed as on a desktop and handed to nobody (OpenAL Soft's null
+# device) where a desktop hands it to its sound server. Writing the mix to a
+# file (MIX) adds the file system's work for every block of sound to the
+# program's CPU, which no desktop run has.
+if [ -n "${MIX:-}" ]; then
+    printf '[general]\ndrivers=wave\n[wave]\nfile=%s\n' "$MIX" > "$WORK/alsoft.conf"
+else
+    printf '[general]\ndrivers=null\n' > "$WORK/alsoft.conf"
+fi
 
 # CPU seconds (user + system) of a process so far.
 cpu() { awk -v hz="$(getconf CLK_TCK)" '{ printf "%.3f", ($14 + $15) / hz }' "/proc/$1/stat"; }

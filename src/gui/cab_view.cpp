@@ -230,8 +230,8 @@ void CabView::paintEvent(QPaintEvent* event) {
     }
     // Pieces are copied one rectangle at a time, each clipped to itself: Qt
     // copies a picture in one go only under a rectangular clip. Under the
-    // paint event's region it draws line by line, handing the lines to its
-    // worker threads, which costs more than the copy for pictures this size.
+    // paint event's region it draws line by line and, for a picture this
+    // tall, hands the lines to its worker threads and waits for them.
     const auto copy = [&](const QRegion& area, const QImage& picture, QPoint at) {
         for (const QRect& r : area) {
             p.setClipRect(r);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <limits>
 #include <type_traits>
 #include <vector>
@@ -89,6 +90,10 @@ class RecordSet {
 // the caller still tests its own conditions on each and the outcome is that
 // of going through the whole table. A range whose ends cannot be compared
 // (not a number) holds every position.
+//
+// The ends of the ranges cut the line into pieces within which the same
+// records act; each piece's records are found once, when the index is built,
+// so a lookup is one binary search. Tables are a few hundred records at most.
 template <typename Position>
 class RangeIndex {
   public:
@@ -99,58 +104,77 @@ class RangeIndex {
 
     RangeIndex() = default;
 
-    explicit RangeIndex(std::vector<Range> ranges) : ranges_(std::move(ranges)) {
-        for (Range& r : ranges_) {
+    explicit RangeIndex(const std::vector<Range>& ranges) : size_(ranges.size()) {
+        struct Edge {
+            Position at;
+            bool opens;
+            uint32_t record;
+        };
+        std::vector<Edge> edges;
+        edges.reserve(2 * ranges.size());
+        for (size_t i = 0; i < ranges.size(); ++i) {
+            Range r = ranges[i];
             if (Unordered(r.first) || Unordered(r.last)) r = {Lowest(), Highest()};
+            if (r.last < r.first) continue;
+            const auto record = static_cast<uint32_t>(i);
+            edges.push_back({r.first, true, record});
+            if (r.last < Highest()) edges.push_back({After(r.last), false, record});
         }
-        std::vector<uint32_t> order;
-        order.reserve(ranges_.size());
-        for (size_t i = 0; i < ranges_.size(); ++i) {
-            if (!(ranges_[i].last < ranges_[i].first)) order.push_back(static_cast<uint32_t>(i));
-        }
-        std::stable_sort(order.begin(), order.end(), [this](uint32_t a, uint32_t b) {
-            return ranges_[a].first < ranges_[b].first;
-        });
-        byFirst_.reserve(order.size());
-        Position reach = Lowest();
-        for (uint32_t i : order) {
-            reach = std::max(reach, ranges_[i].last);
-            byFirst_.push_back({ranges_[i].first, reach, i});
+        std::sort(edges.begin(), edges.end(),
+                  [](const Edge& a, const Edge& b) { return a.at < b.at; });
+
+        std::vector<uint32_t> open;  // in table order
+        for (size_t e = 0; e < edges.size();) {
+            const Position at = edges[e].at;
+            for (; e < edges.size() && !(at < edges[e].at); ++e) {
+                const auto place = std::lower_bound(open.begin(), open.end(), edges[e].record);
+                if (edges[e].opens) {
+                    open.insert(place, edges[e].record);
+                } else {
+                    open.erase(place);
+                }
+            }
+            Piece piece{at, static_cast<uint32_t>(records_.size()), kEvery};
+            if (open.size() <= RecordSet::kCapacity) {
+                piece.count = static_cast<uint32_t>(open.size());
+                records_.insert(records_.end(), open.begin(), open.end());
+            }
+            pieces_.push_back(piece);
         }
     }
 
     // Number of records the index was built for: a table of another size has
     // changed since, and is looked up whole.
-    size_t Size() const { return ranges_.size(); }
+    size_t Size() const { return size_; }
 
     // The records of a table of `tableSize` records whose range holds `at`.
     // A table of a few records is cheaper to go through whole.
     RecordSet At(Position at, size_t tableSize) const {
-        if (tableSize != ranges_.size() || tableSize <= kWholeTable || Unordered(at)) {
+        if (tableSize != size_ || tableSize <= kWholeTable || Unordered(at)) {
             return RecordSet::Every();
         }
-        // Ranges starting at or before `at`, walked back while one of them
-        // may still reach it.
-        auto end = std::upper_bound(byFirst_.begin(), byFirst_.end(), at,
-                                    [](Position p, const Entry& e) { return p < e.first; });
+        const auto next =
+            std::upper_bound(pieces_.begin(), pieces_.end(), at,
+                             [](Position p, const Piece& piece) { return p < piece.start; });
         RecordSet found;
-        for (auto it = end; it != byFirst_.begin();) {
-            --it;
-            if (it->reach < at) break;
-            if (!(ranges_[it->record].last < at)) found.Add(it->record);
-            if (found.IsEvery()) break;
-        }
-        found.Sort();
+        if (next == pieces_.begin()) return found;  // before every range
+        const Piece& piece = *std::prev(next);
+        if (piece.count == kEvery) return RecordSet::Every();
+        for (uint32_t k = 0; k < piece.count; ++k) found.Add(records_[piece.begin + k]);
         return found;
     }
 
   private:
     static constexpr size_t kWholeTable = 8;
+    static constexpr uint32_t kEvery = std::numeric_limits<uint32_t>::max();
 
-    struct Entry {
-        Position first;
-        Position reach;  // the furthest last of this range and all before it
-        uint32_t record;
+    // From `start` up to the next piece's start, the records
+    // records_[begin, begin + count) act, in table order; more than a record
+    // set holds is every record.
+    struct Piece {
+        Position start;
+        uint32_t begin;
+        uint32_t count;
     };
 
     static bool Unordered(Position p) {
@@ -162,9 +186,18 @@ class RangeIndex {
     }
     static Position Lowest() { return std::numeric_limits<Position>::lowest(); }
     static Position Highest() { return std::numeric_limits<Position>::max(); }
+    // The first position past `p` (below the highest).
+    static Position After(Position p) {
+        if constexpr (std::is_floating_point_v<Position>) {
+            return std::nextafter(p, Highest());
+        } else {
+            return p + 1;
+        }
+    }
 
-    std::vector<Range> ranges_;
-    std::vector<Entry> byFirst_;  // non-empty ranges by their first position
+    size_t size_ = 0;
+    std::vector<Piece> pieces_;  // by start
+    std::vector<uint32_t> records_;
 };
 
 }  // namespace kelvaron

@@ -49,7 +49,7 @@ RangeIndex<Position> IndexOf(const std::vector<Record>& table, RangeOf rangeOf) 
     std::vector<typename RangeIndex<Position>::Range> ranges;
     ranges.reserve(table.size());
     for (size_t i = 0; i < table.size(); ++i) ranges.push_back(rangeOf(i));
-    return RangeIndex<Position>(std::move(ranges));
+    return RangeIndex<Position>(ranges);
 }
 
 }  // namespace
@@ -141,6 +141,13 @@ void BuildTrackLookups(LineDefinition& line) {
         if (e.Range <= 0) return DistanceRange{1, 0};  // never within reach
         return DistanceRange{at - e.Range - 1, at + e.Range + 1};
     });
+
+    lookups.SourceSounds.clear();
+    for (const DopplerData& e : line.Doppler) {
+        auto& sounds = lookups.SourceSounds;
+        if (std::find(sounds.begin(), sounds.end(), e.Sound) == sounds.end())
+            sounds.push_back(e.Sound);
+    }
 }
 
 }  // namespace kelvaron

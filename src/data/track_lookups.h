@@ -38,6 +38,9 @@ struct TrackLookups {
     // loses on any distance a line can have.
     RangeIndex<double> LimitApproaches;  // by distance: the 600 m before a limit
     RangeIndex<double> Sources;          // by distance: a passing sound within reach
+    // Each sound of the passing sources once, in the order the table first
+    // names it: silencing them all while none is near asks each channel once.
+    std::vector<int32_t> SourceSounds;
 };
 
 // Builds the lookups from the tables and their distances (the track position

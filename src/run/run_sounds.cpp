@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <numbers>
 
 #include "sim/traction.h"
 
@@ -24,15 +25,16 @@ void SetRatio(RunContext& run, int channel, long double ratio) {
 
 }  // namespace
 
-// Round(2000 log10 w) from extended precision. The logarithm in double
-// precision is off by far less than a millionth here, so unless it lies that
-// close to a half it rounds to the same whole number, at a fraction of the
-// cost; next to a half, the extended logarithm decides.
+// Round(2000 log10 w) from extended precision. Scaled from the natural
+// logarithm in double precision, the volume is off by far less than a
+// millionth here, so unless it lies that close to a half it rounds to the
+// same whole number, at a fraction of the cost; next to a half, the extended
+// logarithm decides.
 int32_t VolumeOfFactor(long double w) {
     if (!(w > 0) || !std::isfinite(w)) return kSilence;
     const double narrow = static_cast<double>(w);
     if (std::isnormal(narrow)) {
-        const double volume = 2000 * std::log10(narrow);
+        const double volume = std::log(narrow) * (2000 / std::numbers::ln10);
         const double nearest = std::nearbyint(volume);
         if (std::fabs(std::fabs(volume - nearest) - 0.5) > 1e-6) {
             return static_cast<int32_t>(nearest);
@@ -128,9 +130,16 @@ void PassingSources(RunContext& run) {
             anyNear = true;
         });
     if (anyNear) return;
-    for (const auto& e : run.line.Doppler) {
-        const int channel = run.LineChannel(e.Sound);
+    // A sound stopped once is not playing the next time the table names it,
+    // so asking each sound once makes the same calls as going through the table.
+    auto silence = [&](int32_t sound) {
+        const int channel = run.LineChannel(sound);
         if (run.mixer.IsPlaying(channel)) run.mixer.Stop(channel);
+    };
+    if (run.line.Lookups.Sources.Size() == sources.size()) {
+        for (int32_t sound : run.line.Lookups.SourceSounds) silence(sound);
+    } else {
+        for (const auto& e : sources) silence(e.Sound);
     }
 }
 

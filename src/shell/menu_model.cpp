@@ -102,4 +102,13 @@ bool MenuModel::Debug() const {
     return Find("debug1")->checked;
 }
 
+bool MenuModel::CommentaryMode() const {
+    for (const MenuItem& menu : bar_) {
+        if (menu.name != "Show1") continue;
+        const MenuItem* item = FindIn(menu.items, "D1");
+        return item && item->checked;
+    }
+    return false;
+}
+
 }  // namespace kelvaron

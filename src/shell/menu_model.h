@@ -49,6 +49,10 @@ class MenuModel {
     void ToggleDebug(const std::string& lineName);
     bool Debug() const;
 
+    // D1, the Display menu's commentary mode, asked at every refresh: looked
+    // up within its own menu rather than past every station of Move.
+    bool CommentaryMode() const;
+
     // The run window's caption (the joystick debug display writes here).
     std::string WindowCaption = "Kelvaron";
 

@@ -151,8 +151,7 @@ void RunWindow::MMTimer1Timer() {
 }
 
 void RunWindow::Timer1Timer() {
-    const MenuItem* commentary = menu_.Find("D1");
-    refreshExtras_.commentaryMode = commentary && commentary->checked;
+    refreshExtras_.commentaryMode = menu_.CommentaryMode();
     ::kelvaron::Timer1Timer(context_, refreshExtras_);
 }
 

@@ -11,6 +11,10 @@ TEST(MenuModel, DesignedCaptionsAndLabelsFileCaptions) {
     EXPECT_EQ(menu.Find("COM21")->caption, "Windows用電車でGO! コントローラ(&U)");
     EXPECT_EQ(menu.Find("TS1")->caption, "TSマスコン(設定）");
     EXPECT_FALSE(menu.Find("D1")->enabled);
+    EXPECT_FALSE(menu.CommentaryMode());
+    menu.Find("D1")->checked = true;
+    EXPECT_TRUE(menu.CommentaryMode());
+    menu.Find("D1")->checked = false;
     EXPECT_TRUE(menu.Find("COM11")->checked);
     EXPECT_EQ(menu.Find("Sta0"), nullptr);
 

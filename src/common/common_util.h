@@ -29,10 +29,12 @@ std::optional<Fixed4> ParseFixed4(std::string_view text);
 // Bounds a notch to 0 ... power for positive values and -brake ... 0 for negative ones.
 int32_t ClampNotch(int32_t notch, int32_t power, int32_t brake);
 
-// Polar helpers of the clock face: centre + Round(length * sin theta) and
-// centre + Round(-length * cos theta), theta in radians.
-int32_t PolarX(int32_t centre, long double length, long double theta);
-int32_t PolarY(int32_t centre, long double length, long double theta);
+// A point of the clock face: centre + Round(length * sin theta) across and
+// centre + Round(-length * cos theta) down, theta in radians.
+struct PolarPoint {
+    int32_t x = 0, y = 0;
+};
+PolarPoint Polar(int32_t centre, long double length, long double theta);
 
 // True when the line starts with the header text (brackets included).
 inline bool StartsWith(std::string_view line, std::string_view header) {

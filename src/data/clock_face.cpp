@@ -13,7 +13,8 @@ constexpr int32_t kCentre = 25;
 
 ClockLine Hand(long double length, long double degrees) {
     const long double theta = degrees * (std::numbers::pi_v<long double> / 180.0L);
-    return {kCentre, kCentre, PolarX(kCentre, length, theta), PolarY(kCentre, length, theta)};
+    const PolarPoint end = Polar(kCentre, length, theta);
+    return {kCentre, kCentre, end.x, end.y};
 }
 
 }  // namespace

@@ -91,10 +91,20 @@ TEST(ClampNotch, BoundsBothSides) {
 TEST(Polar, ClockHandEndPoints) {
     // A hand of length 20 at 90 degrees points right; at 0 it points up.
     const long double pi = 3.14159265358979323846L;
-    EXPECT_EQ(PolarX(25, 20, pi / 2), 45);
-    EXPECT_EQ(PolarY(25, 20, pi / 2), 25);
-    EXPECT_EQ(PolarX(25, 20, 0), 25);
-    EXPECT_EQ(PolarY(25, 20, 0), 5);
+    EXPECT_EQ(Polar(25, 20, pi / 2).x, 45);
+    EXPECT_EQ(Polar(25, 20, pi / 2).y, 25);
+    EXPECT_EQ(Polar(25, 20, 0).x, 25);
+    EXPECT_EQ(Polar(25, 20, 0).y, 5);
+    // The point comes from one sine-and-cosine call; the hands must stay
+    // exactly where the separate sine and cosine put them, at every angle a
+    // hand takes within two days.
+    for (int32_t tenths = 0; tenths <= 2 * 24 * 360 * 10; ++tenths) {
+        const long double theta = tenths * 0.1L * (pi / 180);
+        long double sine = 0, cosine = 0;
+        sincosl(theta, &sine, &cosine);
+        ASSERT_EQ(sine, std::sin(theta)) << tenths;
+        ASSERT_EQ(cosine, std::cos(theta)) << tenths;
+    }
 }
 
 TEST(TextFile, ShiftJisAndUtf8FilesDecodeToTheSameLines) {

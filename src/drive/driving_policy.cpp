@@ -183,16 +183,14 @@ void DrivingPolicy::Dwell(const DriveView& view, int64_t t, LookAhead* look, Dri
     if (station_ < 0) station_ = LineAhead::StopZoneAt(line, s.Frame);
     if (station_ < 0 || static_cast<size_t>(station_) >= line.Station.size() ||
         static_cast<size_t>(station_) >= s.StationFlag.size()) {
-        // Not at a platform: straight on to the first stop.
+        // Not at a platform: straight on to the first stop ahead.
         phase_ = Phase::Run;
         restSince_ = t;
-        nextStop_ = ahead_.NextStop(line, LineAhead::StopZoneAt(line, s.Frame));
-        if (nextStop_ < 0) {
-            for (size_t i = 0; i < line.Station.size(); ++i) {
-                if (line.Station[i].Kind != 1 && line.Station[i].ZoneEnd >= s.Frame) {
-                    nextStop_ = static_cast<int32_t>(i);
-                    break;
-                }
+        nextStop_ = -1;
+        for (size_t i = 0; i < line.Station.size(); ++i) {
+            if (line.Station[i].Kind != 1 && line.Station[i].ZoneEnd >= s.Frame) {
+                nextStop_ = static_cast<int32_t>(i);
+                break;
             }
         }
         Run(view, t, look, want);

@@ -56,7 +56,7 @@ int PartPoints(double shareSum, int count) {
 
 // A stop-station the train ran through.
 bool MissedStop(const RunSummary::StationResult& s) {
-    return s.kind != 1 && !s.stopped && s.beyondTicks.has_value();
+    return s.kind != 1 && !s.stopped && s.beyondTicks.has_value() && !s.behindStart;
 }
 
 }  // namespace
@@ -139,6 +139,8 @@ std::vector<RunReview::StationMark> RunReview::Stations(const RunSummary& summar
                 (s.departureTicks
                      ? "dep " + SecondsAgainstTimetable(*s.departureTicks, s.departureTime)
                      : "arr " + SecondsAgainstTimetable(s.arrivalTicks, s.departureTime));
+        } else if (s.behindStart) {
+            mark.result = "behind the start";
         } else if (s.beyondTicks) {
             mark.result = MissedStop(s) ? "not stopped" : "passed";
         }

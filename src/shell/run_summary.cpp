@@ -78,6 +78,7 @@ void RunSummary::ObserveStations(const RunState& state, const LineDefinition& li
     for (size_t i = 0; i < stations_.size(); ++i) {
         if (state.Frame > line.Station[i].ZoneEnd && !stations_[i].beyondTicks) {
             stations_[i].beyondTicks = state.ClockTicks;
+            stations_[i].behindStart = firstObservation_;
         }
     }
 
@@ -125,7 +126,9 @@ void RunSummary::Print(std::ostream& out) const {
     for (const StationResult& s : stations_) {
         out << "  " << s.name << ": ";
         if (!s.stopped) {
-            if (!s.beyondTicks) {
+            if (s.behindStart) {
+                out << "behind the start\n";
+            } else if (!s.beyondTicks) {
                 out << "not reached\n";
             } else {
                 out << "passed " << ClockText(*s.beyondTicks)

@@ -10,6 +10,7 @@
 #include "data/sound_setup.h"
 #include "data/track_position_table.h"
 #include "data/train_file_reader.h"
+#include "drive/line_ahead.h"
 #include "input/masconupdate.h"
 #include "run/callouts.h"
 #include "shell/run_window.h"
@@ -122,8 +123,12 @@ void RunWindow::AddMoveItems() {
 
 void RunWindow::SetStartValues() {
     RunState& s = state_;
-    s.DoorsOpen = true;
-    s.DoorCommand = true;
+    // A run starts at a platform with its doors open. One whose first frame
+    // lies in no stopping platform starts out on the line with them shut:
+    // nothing there would ever close them on a line with a conductor.
+    const bool atPlatform = LineAhead::StopZoneAt(line_, line_.StartPos) >= 0;
+    s.DoorsOpen = atPlatform;
+    s.DoorCommand = atPlatform;
     s.FrameAccum = 0;
     s.PowerNotch = 0;
     s.BrakeNotch = -train_.Brake;

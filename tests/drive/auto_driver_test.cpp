@@ -166,6 +166,21 @@ TEST_F(AutoDriver, WorksTheDoorsOnAOneManLine) {
     EXPECT_EQ(d.trace.Changes("DoorsOpen"), (std::vector<int64_t>{1, 0, 1}));
 }
 
+TEST_F(AutoDriver, SetsOutFromARunThatStartsBetweenStations) {
+    // Past the origin and 桜町: the run starts with the doors shut, as no
+    // platform would close them, and the driver takes the train on to 港北,
+    // where the conductor opens them.
+    test::DataText line = test::Fixture("e2e_line.dat");
+    line.Set("[StartPos]", "2500");
+    const Drive d = Run(test::Fixture("train_electric.dat"), line);
+    ExpectDrivenAsADriverMust(d, kLineLimits);
+    EXPECT_EQ(d.trace.Changes("DoorsOpen"), (std::vector<int64_t>{0, 1}));
+    EXPECT_EQ(d.Stops().at(0).name, "港北");
+    // The origin behind the train is no stop the driver missed.
+    EXPECT_TRUE(d.Reports("  中央駅: behind the start\n")) << d.run.out;
+    EXPECT_TRUE(d.Reports("Stop accuracy 25/25: 1 of 1 stops")) << d.run.out;
+}
+
 TEST_F(AutoDriver, WorksAOneLeverHandleWithAHoldPosition) {
     test::DataText train = test::Fixture("train_electric.dat");
     train.Set("[Handle]", "0").Set("[Hold]", "1");

@@ -20,7 +20,7 @@ long double Kmh(const RunState& s) {
 void Type(const RunState& state, const TrainConfig& train, InputDispatcher& input,
           const DriverAction& action) {
     if (action.handles) {
-        TypeHandleKeys(state, train, *action.handles, [&](char c) { input.TypedChar(c); });
+        TypeHandleKey(state, train, *action.handles, [&](char c) { input.TypedChar(c); });
     }
     for (char c : action.keys) input.TypedChar(c);
 }

@@ -47,26 +47,14 @@ HandleTarget HandlesOf(const RunState& state) {
     return {state.PowerNotch, state.BrakeNotch};
 }
 
-int TypeHandleKeys(const RunState& state, const TrainConfig& train, HandleTarget target,
+bool TypeHandleKey(const RunState& state, const TrainConfig& train, HandleTarget target,
                    const std::function<void(char)>& type) {
     target.power = std::clamp(target.power, 0, std::max(train.Power, 0));
     target.brake = std::clamp(target.brake, std::min(1 - train.Brake, 0), 0);
-    // A notch-by-notch walk from one end of the handles to the other, with
-    // the hold position on the way, needs no more than this.
-    const int limit = 2 * (std::max(train.Power, 0) + std::max(train.Brake, 0)) + 4;
-    int typed = 0;
-    while (typed < limit) {
-        const char key = NextKey(state, train, target);
-        if (key == 0) break;
-        const int32_t power = state.PowerNotch, brake = state.BrakeNotch;
-        const bool hold = state.HoldPosition;
-        type(key);
-        ++typed;
-        if (state.PowerNotch == power && state.BrakeNotch == brake && state.HoldPosition == hold) {
-            break;
-        }
-    }
-    return typed;
+    const char key = NextKey(state, train, target);
+    if (key == 0) return false;
+    type(key);
+    return true;
 }
 
 }  // namespace kelvaron

@@ -20,12 +20,14 @@ struct HandleTarget {
 // The handles as they stand.
 HandleTarget HandlesOf(const RunState& state);
 
-// Types the driving keys that bring the handles to `target`, one key at a
-// time, looking at the handles after each, as a driver moves a handle notch
-// by notch: power off before braking, brake off before power. The brake goes
-// no deeper than the last service step (the keys cannot reach EB). Stops early
-// when a key changes nothing. Returns the number of keys typed.
-int TypeHandleKeys(const RunState& state, const TrainConfig& train, HandleTarget target,
+// Types the next driving key toward `target`, as a driver moves a handle
+// notch by notch: power off before braking, brake off before power; false
+// when the handles stand there. The brake goes no deeper than the last
+// service step (the keys cannot reach EB). One notch per call, the next at
+// the next call: passengers feel every notch of a train that moves at all,
+// and a brake released at rest may set it rolling, so the handles never jerk
+// the train.
+bool TypeHandleKey(const RunState& state, const TrainConfig& train, HandleTarget target,
                    const std::function<void(char)>& type);
 
 }  // namespace kelvaron

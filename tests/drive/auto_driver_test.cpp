@@ -65,13 +65,15 @@ class AutoDriver : public ::testing::Test {
     }
 
     // What every drive must show: the run ended, no protection acted, every
-    // limit was kept and the two stops of the line met within 0.5 m.
+    // limit was kept, the handles never jerked the train and the two stops
+    // of the line were met within 0.5 m.
     static void ExpectDrivenAsADriverMust(const Drive& d, const std::vector<Limit>& limits) {
         ASSERT_EQ(d.run.exitCode, 0) << d.run.err;
         EXPECT_TRUE(
             d.Reports("emergency brakings: 0 forced by ATS, 0 by vigilance, 0 by speed "
                       "check"))
             << d.run.out;
+        EXPECT_TRUE(d.Reports(" 0 jolts")) << d.run.out;
         ASSERT_FALSE(d.trace.rows.empty());
         for (size_t i : d.trace.Of("refresh")) {
             ASSERT_EQ(d.trace.Int(i, "ForcedEB"), 0) << "t " << d.trace.Text(i, "t_ms");

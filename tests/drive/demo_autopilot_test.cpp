@@ -22,6 +22,7 @@ void ExpectDriven(const char* run) {
     EXPECT_NE(r.out.find("emergency brakings: 0 forced by ATS, 0 by vigilance, 0 by speed check"),
               std::string::npos)
         << r.out;
+    EXPECT_NE(r.out.find("Comfort 25/25"), std::string::npos) << r.out;
     const test::Trace t(test::ReadAll(trace));
     for (size_t i : t.Of("refresh")) {
         ASSERT_EQ(t.Int(i, "ForcedEB") + t.Int(i, "SpeedCheckEB") + t.Int(i, "PatternState"), 0)

@@ -47,14 +47,11 @@ HandleTarget HandlesOf(const RunState& state) {
     return {state.PowerNotch, state.BrakeNotch};
 }
 
-bool TypeHandleKey(const RunState& state, const TrainConfig& train, HandleTarget target,
+void TypeHandleKey(const RunState& state, const TrainConfig& train, HandleTarget target,
                    const std::function<void(char)>& type) {
     target.power = std::clamp(target.power, 0, std::max(train.Power, 0));
     target.brake = std::clamp(target.brake, std::min(1 - train.Brake, 0), 0);
-    const char key = NextKey(state, train, target);
-    if (key == 0) return false;
-    type(key);
-    return true;
+    if (const char key = NextKey(state, train, target)) type(key);
 }
 
 }  // namespace kelvaron

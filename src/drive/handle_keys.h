@@ -21,13 +21,13 @@ struct HandleTarget {
 HandleTarget HandlesOf(const RunState& state);
 
 // Types the next driving key toward `target`, as a driver moves a handle
-// notch by notch: power off before braking, brake off before power; false
+// notch by notch: power off before braking, brake off before power; none
 // when the handles stand there. The brake goes no deeper than the last
 // service step (the keys cannot reach EB). One notch per call, the next at
 // the next call: passengers feel every notch of a train that moves at all,
 // and a brake released at rest may set it rolling, so the handles never jerk
 // the train.
-bool TypeHandleKey(const RunState& state, const TrainConfig& train, HandleTarget target,
+void TypeHandleKey(const RunState& state, const TrainConfig& train, HandleTarget target,
                    const std::function<void(char)>& type);
 
 }  // namespace kelvaron

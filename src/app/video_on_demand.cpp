@@ -94,4 +94,9 @@ bool VideoOnDemand::DecodeFrameTo(int32_t n, const FrameTarget& into) {
     return reader != nullptr && reader->DecodeFrameTo(n, into);
 }
 
+bool VideoOnDemand::DrawFrameTo(const FrameTarget& into) {
+    // Nothing was decoded before the reader was opened.
+    return readerOpen_ && reader_->DrawFrameTo(into);
+}
+
 }  // namespace kelvaron

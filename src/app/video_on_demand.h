@@ -28,6 +28,7 @@ class VideoOnDemand : public VideoReader {
     double FramesPerSecond() const override;
     WaveSound SoundTrack() override;
     bool DecodeFrameTo(int32_t n, const FrameTarget& into) override;
+    bool DrawFrameTo(const FrameTarget& into) override;
 
     // Why the module could not be loaded; empty when it was, or is not needed yet.
     const std::string& LoadError() const { return error_; }

@@ -2,10 +2,12 @@
 
 #include <QtGui/QKeyEvent>
 #include <QtGui/QMouseEvent>
+#include <QtGui/QPaintEngine>
 #include <QtGui/QPainter>
 #include <QtGui/QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace kelvaron {
 
@@ -92,19 +94,22 @@ bool CabView::Layout() {
 
 void CabView::Relaid() {
     RenderAll();
-    // Whoever decodes into the old memory must know first, whatever is shown.
-    if (onVideoTargetChanged) onVideoTargetChanged();
-    if (!still_.isNull()) DrawStill();
+    // The picture on show is drawn again at the new size.
+    if (still_.isNull()) {
+        frameStale_ = true;
+    } else {
+        DrawStill();
+    }
 }
 
-FrameTarget CabView::VideoTarget() {
+QRect CabView::VideoPlace() {
     if (Layout()) Relaid();
-    return FrameTarget{frameMemory_.get(), frame_.width(), frame_.height(),
-                       static_cast<int32_t>(frame_.bytesPerLine())};
+    return video_;
 }
 
 void CabView::VideoChanged() {
     still_ = QImage();
+    frameStale_ = true;
     update(ToWidget(video_));
 }
 
@@ -243,13 +248,65 @@ void CabView::paintEvent(QPaintEvent* event) {
         p.fillRect(r, Qt::black);
     }
     const QRegion video = region & video_;
-    copy(video, frame_, video_.topLeft());
+    if (!video.isEmpty() && !(frameStale_ && DrawFrameDirectly(p, video))) {
+        if (frameStale_) {
+            frameStale_ = false;
+            if (drawFrame) {
+                drawFrame(FrameTarget{frameMemory_.get(), frame_.width(), frame_.height(),
+                                      static_cast<int32_t>(frame_.bytesPerLine())});
+            }
+        }
+        copy(video, frame_, video_.topLeft());
+    }
     // Only what stands over the video is blended again, not the whole video's place.
     copy(video & overVideo_, layer_, cab_.topLeft());
     // The panel picture is opaque outside the video: copied, not blended.
     p.setCompositionMode(QPainter::CompositionMode_Source);
     copy((region & cab_) - video_, layer_, cab_.topLeft());
     if (onPainted) onPainted(!video.isEmpty());
+}
+
+bool CabView::DrawFrameDirectly(QPainter& p, const QRegion& video) {
+    if (!drawFrame || video != QRegion(video_)) return false;
+    // Painting through the window's backing store: the engine paints on the
+    // image the window is shown from, this widget at a whole-pixel offset.
+    QPaintEngine* engine = p.paintEngine();
+    const QPaintDevice* device = engine != nullptr ? engine->paintDevice() : nullptr;
+    if (device == nullptr || device->devType() != QInternal::Image) return false;
+    const auto* image = static_cast<const QImage*>(device);
+    const QImage::Format format = image->format();
+    if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32_Premultiplied) {
+        return false;
+    }
+    const QTransform toDevice = p.deviceTransform();
+    if (toDevice.type() > QTransform::TxTranslate || toDevice.dx() != std::trunc(toDevice.dx()) ||
+        toDevice.dy() != std::trunc(toDevice.dy())) {
+        return false;
+    }
+    const QRect place =
+        video_.translated(static_cast<int>(toDevice.dx()), static_cast<int>(toDevice.dy()));
+    // Another widget or window over part of the video keeps its pixels.
+    if (!image->rect().contains(place) || engine->systemClip().isEmpty() ||
+        !(QRegion(place) - engine->systemClip()).isEmpty()) {
+        return false;
+    }
+    // The scaler may write a few pixels past the end of each row: they must
+    // lie within the image's row, and are put back as they were.
+    if (place.right() + kFrameSpill >= image->width()) return false;
+    constexpr int spill = kFrameSpill;
+    const qsizetype stride = image->bytesPerLine();
+    uchar* first = const_cast<uchar*>(image->constBits()) + place.y() * stride + place.x() * 4;
+    beside_.resize(static_cast<size_t>(spill) * place.height());
+    const auto besideRow = [&](int row) { return first + row * stride + place.width() * 4; };
+    for (int row = 0; row < place.height(); ++row) {
+        std::memcpy(&beside_[static_cast<size_t>(row) * spill], besideRow(row), spill * 4);
+    }
+    const bool drawn =
+        drawFrame(FrameTarget{first, place.width(), place.height(), static_cast<int32_t>(stride)});
+    for (int row = 0; row < place.height(); ++row) {
+        std::memcpy(besideRow(row), &beside_[static_cast<size_t>(row) * spill], spill * 4);
+    }
+    return drawn;
 }
 
 void CabView::keyPressEvent(QKeyEvent* event) {

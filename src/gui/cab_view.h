@@ -13,13 +13,16 @@
 #include "gui/panel_painter.h"
 #include "platform/video_reader.h"
 
+class QPainter;
+
 namespace kelvaron {
 
 // The run window's client area: the cab view and the panel around it, a
 // 640 x 440 picture scaled as one to the widget's size, centred on black.
 // The panel is kept in a picture of its own at the shown size; only the
 // controls that changed are painted again, and a new video frame repaints
-// only the video's place. Keys, the wheel and the close button are handed on.
+// only the video's place, decoded straight into the image the window is shown
+// from. Keys, the wheel and the close button are handed on.
 class CabView : public QWidget {
   public:
     static constexpr int kWidth = 640;
@@ -33,13 +36,14 @@ class CabView : public QWidget {
     // A widget position in cab pixels.
     QPointF ToCab(QPointF widgetPos) const;
 
-    // The image the video is shown from, at the device pixels of its place on
-    // the screen: frames are decoded straight into it. It moves when the view
-    // changes size; `onVideoTargetChanged` then asks for the frame again.
-    FrameTarget VideoTarget();
-    std::function<void()> onVideoTargetChanged;
-    // A new frame is in the video target.
+    // Draws the video's frame into a target (the image the widget is shown
+    // from, or a picture of the frame at its shown size); false when there is
+    // no frame to draw.
+    std::function<bool(const FrameTarget&)> drawFrame;
+    // A new frame is to be shown: it is drawn when the view paints.
     void VideoChanged();
+    // The video's place, device pixels of the widget.
+    QRect VideoPlace();
     // A still picture in the video's place, cab pixel for cab pixel from the
     // top-left corner, on black.
     void ShowCabPicture(const QImage& picture);
@@ -102,6 +106,9 @@ class CabView : public QWidget {
     QRect ToWidget(const QRect& deviceRect) const;
     void Relaid();
     void DrawStill();
+    // Draws the new frame straight into the image being painted on, when the
+    // video's whole place is painted and nothing else shows there.
+    bool DrawFrameDirectly(QPainter& painter, const QRegion& video);
 
     const PanelModel& panel_;
     QSize preferred_{kWidth, kHeight};
@@ -117,7 +124,11 @@ class CabView : public QWidget {
     QRegion overVideo_;  // device pixels where controls are drawn over the video
     std::unique_ptr<uint8_t, FreeDeleter> frameMemory_;
     QImage frame_;  // the shown video picture, over frameMemory_
-    QImage still_;  // the still picture while it is shown
+    // frame_ does not hold the newest frame: it was drawn straight to the
+    // screen's image, or not at all yet.
+    bool frameStale_ = false;
+    QImage still_;                  // the still picture while it is shown
+    std::vector<uint32_t> beside_;  // the pixels beside the video a direct draw may spill on
     std::vector<Shown> shown_;
     ClockHands shownClock_;
 };

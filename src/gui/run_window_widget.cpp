@@ -49,7 +49,9 @@ RunWindowWidget::RunWindowWidget(GuiServices services, KeyRoute& keys,
     menus_ = std::make_unique<MenuBarView>(*menuBar(),
                                            [this](const std::string& name) { MenuCommand(name); });
     menus_->onMenuClosed = [this] { RestoreFocus(); };
-    view_->onVideoTargetChanged = [this] { VideoTargetMoved(); };
+    view_->drawFrame = [this](const FrameTarget& into) {
+        return services_.run.video.DrawFrameTo(into);
+    };
     view_->onPainted = [this](bool video) { Painted(video); };
 
     elapsed_.start();
@@ -133,7 +135,8 @@ bool RunWindowWidget::Build(const std::function<void(const std::string&)>& statu
     resize(sizeHint());
     CentreOnScreen(*this);
     if (memory_.FullScreen()) setWindowState(windowState() | Qt::WindowFullScreen);
-    run_.SetFrameTarget(view_->VideoTarget());
+    // Frames are only decoded on the run's time: the view draws them when it paints.
+    run_.SetFrameTarget(FrameTarget{});
 
     if (services_.recordings) {
         auto recorder = std::make_unique<RunRecorder>(
@@ -374,7 +377,6 @@ void RunWindowWidget::EditSerialSettings() {
 }
 
 void RunWindowWidget::ShowFrame() {
-    videoShown_ = true;
     if (frameDueMs_) {
         // A frame that changed soon after the last draw waits for the
         // presenter's period by design; it is late only beyond that.
@@ -554,13 +556,6 @@ void RunWindowWidget::ChooseReplay() {
     StartReplay(files[static_cast<size_t>(names.indexOf(chosen))], 1 << kSpeeds.indexOf(speed));
 }
 
-void RunWindowWidget::VideoTargetMoved() {
-    if (!built_ || closed_) return;
-    run_.SetFrameTarget(view_->VideoTarget());
-    // The frame on show is decoded again at the new size.
-    if (videoShown_ && run_.Redraw()) view_->VideoChanged();
-}
-
 void RunWindowWidget::ShowStillPicture() {
     const std::string& name = run_.Line().Staf[1];
     if (name.empty()) return;
@@ -569,7 +564,6 @@ void RunWindowWidget::ShowStillPicture() {
     auto still = LoadDataPicture(services_.run.pictures, run_.DataDir(), name,
                                  PictureFormats::BitmapOrJpeg, why);
     if (!still) return;
-    videoShown_ = false;
     view_->ShowCabPicture(ToImage(*still));
 }
 

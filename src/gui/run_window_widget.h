@@ -116,7 +116,6 @@ class RunWindowWidget : public QMainWindow, private SchedulerClient {
     void Touch();
     void ShowStillPicture();
     void ShowFrame();
-    void VideoTargetMoved();
     void Painted(bool video);
     void SyncWindows();
     // The cab takes the keys again once a menu or a dialog is gone.
@@ -153,7 +152,6 @@ class RunWindowWidget : public QMainWindow, private SchedulerClient {
     bool attached_ = false;  // holds the key route and the shared windows' events
     bool closed_ = false;
     bool refreshed_ = false;
-    bool videoShown_ = false;  // the cab view shows a video frame, not the still picture
     PresenterStats stats_;
     std::optional<int64_t> frameDueMs_;  // wall time the waiting frame became due
     std::optional<int64_t> shownDueMs_;  // the same for the frame on its way to the screen

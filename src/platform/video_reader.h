@@ -12,9 +12,14 @@ namespace kelvaron {
 constexpr int32_t kFrameWidth = 480;
 constexpr int32_t kFrameHeight = 240;
 
+// Pixels past the end of each row of a frame target the scaler's vector code
+// may write over; they must be memory of the caller's that it restores.
+constexpr int32_t kFrameSpill = 16;
+
 // Memory a frame is decoded straight into: 32-bit pixels 0xFFRRGGBB, rows
-// `stride` bytes apart. The window hands over the image it shows, so a shown
-// frame is converted and scaled exactly once.
+// `stride` bytes apart. A target without memory only decodes the frame: the
+// window that shows it draws it (`DrawFrameTo`) when it paints, straight into
+// the image it shows, so a shown frame is converted and scaled exactly once.
 struct FrameTarget {
     uint8_t* pixels = nullptr;
     int32_t width = 0;
@@ -46,6 +51,9 @@ class VideoReader {
     // Decodes exactly frame n, scaled to the target's size. Frames outside
     // 0 .. count-1 leave the target unchanged and give false.
     virtual bool DecodeFrameTo(int32_t n, const FrameTarget& into) = 0;
+    // The frame decoded last, scaled to the target's size; false when there
+    // is none (nothing decoded since the video was opened).
+    virtual bool DrawFrameTo(const FrameTarget& into) = 0;
 
     // Frame n as the 480 x 240 cab-view picture.
     bool DecodeFrame(int32_t n, Picture& into) {

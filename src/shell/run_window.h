@@ -115,8 +115,9 @@ class RunWindow {
     bool AppIdle(uint32_t nowMs);
     bool Redraw();
     const Picture& FrameBitmap() const { return frameBitmap_; }
-    // Frames go straight into the memory a window shows (empty: FrameBitmap()).
-    // The memory must stay valid until the next call.
+    // Frames go straight into the memory a window shows (empty: FrameBitmap()),
+    // or with a target without memory are only decoded, for the window to
+    // draw when it paints. The memory must stay valid until the next call.
     void SetFrameTarget(std::optional<FrameTarget> target) { frameTarget_ = target; }
 
     // Driver input, shared by every front end.

@@ -6,6 +6,7 @@
 
 #include <QtGui/QAction>
 #include <QtGui/QMouseEvent>
+#include <QtGui/QScreen>
 #include <QtWidgets/QMenu>
 #include <QtWidgets/QMenuBar>
 #include <random>
@@ -325,9 +326,7 @@ TEST_F(HdVideoTest, AnHdVideoShownAt1280x640IsDrawnFromItsFullResolutionFrame) {
     window->resize(window->size() + QSize(1707, 1174) - view.size());
     QCoreApplication::processEvents();
     window->MenuCommand("menu_d2");
-    const FrameTarget target = view.VideoTarget();
-    ASSERT_EQ(target.width, 1280);
-    ASSERT_EQ(target.height, 640);
+    ASSERT_EQ(view.VideoPlace().size(), QSize(1280, 640));
     const QImage shot = Shot(view);
     // Columns two pixels wide alternate across the row: every x with x % 4 < 2
     // bright, the others dark (JPEG keeps a little ringing at the edges).
@@ -337,6 +336,37 @@ TEST_F(HdVideoTest, AnHdVideoShownAt1280x640IsDrawnFromItsFullResolutionFrame) {
         if ((x % 4 < 2) != (grey > 128)) ++wrong;
     }
     EXPECT_LT(wrong, 1280 / 50);
+}
+
+// Frames drawn straight into the image the window is shown from look as the
+// view draws them alone: the lamp over the video blended on them, and the
+// panel beside the video untouched where the scaler writes past a row's end.
+TEST_F(HdVideoTest, FramesDrawnIntoTheWindowsOwnImageLookAsTheViewDrawsThem) {
+    CabView& view = window->View();
+    PanelControl* lamp = window->Run().Panel().Find("Lamp_Air");
+    ASSERT_TRUE(lamp);
+    lamp->left = 100;
+    lamp->top = 50;
+    lamp->visible = true;
+    view.PanelChanged();
+    window->show();
+    // The cab at its own size, and at sizes whose video rows end inside the
+    // scaler's groups of eight pixels (750 and 1138 wide).
+    for (const QSize cab : {QSize(640, 440), QSize(1000, 700), QSize(1517, 1043)}) {
+        window->resize(window->size() + cab - view.size());
+        QCoreApplication::processEvents();
+        window->MenuCommand("menu_d2");
+        QCoreApplication::processEvents();
+        const QImage onScreen = window->screen()
+                                    ->grabWindow(window->winId())
+                                    .toImage()
+                                    .convertToFormat(QImage::Format_RGB32)
+                                    .copy(QRect(view.mapTo(window.get(), QPoint()), view.size()));
+        const QRect differs = Changed(onScreen, Shot(view));
+        EXPECT_TRUE(differs.isEmpty())
+            << cab.width() << ": from " << differs.x() << "," << differs.y() << " to "
+            << differs.right() << "," << differs.bottom();
+    }
 }
 
 }  // namespace

@@ -17,6 +17,10 @@ namespace {
 
 constexpr int32_t kFrames = 60;
 
+struct QSizeLike {
+    int32_t width, height;
+};
+
 // Frame n shows its number as 8 blocks of 40 x 60 pixels in a 160 x 120
 // picture, 4 to a row, bit i white when set.
 void DrawNumber(int32_t n, Picture& picture) {
@@ -99,6 +103,47 @@ TEST_P(FfmpegVideoReaderTest, FramesOutsideTheVideoLeaveThePictureUnchanged) {
     reader.Close();
     EXPECT_EQ(reader.FrameCount(), -1);
     EXPECT_FALSE(reader.DecodeFrame(0, picture));
+}
+
+// A frame decoded without a target is drawn later into any place of a larger
+// picture (the window's image): the scaler may write a few pixels past the
+// end of each row, but never further, nor above, below or before the place.
+TEST_P(FfmpegVideoReaderTest, AFrameDecodedAloneIsDrawnLaterIntoItsPlaceOnly) {
+    EXPECT_FALSE(reader.DrawFrameTo(FrameTarget{}));  // nothing decoded yet
+    ASSERT_TRUE(reader.DecodeFrameTo(37, FrameTarget{}));
+    for (const QSizeLike size : {QSizeLike{480, 240}, QSizeLike{1178, 589}, QSizeLike{721, 333}}) {
+        constexpr int32_t kBorder = 40;
+        const int32_t width = size.width + 2 * kBorder, height = size.height + 2 * kBorder;
+        constexpr uint32_t kUntouched = 0x12345678u;
+        std::vector<uint32_t> canvas(static_cast<size_t>(width * height), kUntouched);
+        uint32_t* first = canvas.data() + kBorder * width + kBorder;
+        ASSERT_TRUE(reader.DrawFrameTo(
+            FrameTarget{reinterpret_cast<uint8_t*>(first), size.width, size.height, width * 4}));
+        int32_t spill = 0;
+        for (int32_t y = 0; y < height; ++y) {
+            for (int32_t x = 0; x < width; ++x) {
+                const bool rowOfPlace = y >= kBorder && y < kBorder + size.height;
+                const bool inPlace = rowOfPlace && x >= kBorder && x < kBorder + size.width;
+                const uint32_t pixel = canvas[static_cast<size_t>(y * width + x)];
+                if (inPlace) {
+                    ASSERT_EQ(pixel >> 24, 0xFFu);
+                } else if (pixel != kUntouched) {
+                    ASSERT_TRUE(rowOfPlace && x >= kBorder + size.width) << x << "," << y;
+                    spill = std::max(spill, x - kBorder - size.width + 1);
+                }
+            }
+        }
+        EXPECT_LE(spill, kFrameSpill) << size.width;
+    }
+    // Scaled to the cab's own size, the number reads back.
+    Picture picture;
+    picture.width = kFrameWidth;
+    picture.height = kFrameHeight;
+    picture.pixels.resize(static_cast<size_t>(kFrameWidth * kFrameHeight));
+    ASSERT_TRUE(reader.DrawFrameTo(TargetOf(picture)));
+    EXPECT_EQ(ReadNumber(picture), 37);
+    reader.Close();
+    EXPECT_FALSE(reader.DrawFrameTo(TargetOf(picture)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Containers, FfmpegVideoReaderTest,

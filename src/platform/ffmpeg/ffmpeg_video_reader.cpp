@@ -104,8 +104,9 @@ struct FfmpegVideoReader::State {
     AVStream* stream = nullptr;
     AVPacket* packet = nullptr;
     AVFrame* decoded = nullptr;
-    AVFrame* held = nullptr;   // the last frame at or before the one asked for
-    AVFrame* ahead = nullptr;  // a frame decoded beyond it, kept for the next call
+    AVFrame* held = nullptr;        // the last frame at or before the one asked for
+    AVFrame* ahead = nullptr;       // a frame decoded beyond it, kept for the next call
+    const AVFrame* last = nullptr;  // the frame decoded last: held or ahead
     SwsContext* scaler = nullptr;
 
     std::string file;
@@ -382,8 +383,13 @@ int32_t FfmpegVideoReader::JumpCount() const {
 
 bool FfmpegVideoReader::DecodeFrameTo(int32_t n, const FrameTarget& into) {
     if (!state_ || n < 0 || n >= state_->frameCount) return false;
-    const AVFrame* frame = state_->Locate(n);
-    return frame != nullptr && state_->Convert(frame, into);
+    state_->last = state_->Locate(n);
+    if (state_->last == nullptr) return false;
+    return into.pixels == nullptr || state_->Convert(state_->last, into);
+}
+
+bool FfmpegVideoReader::DrawFrameTo(const FrameTarget& into) {
+    return state_ && state_->last != nullptr && state_->Convert(state_->last, into);
 }
 
 }  // namespace kelvaron

@@ -28,6 +28,7 @@ class FfmpegVideoReader : public VideoReader {
     // place is untouched.
     WaveSound SoundTrack() override;
     bool DecodeFrameTo(int32_t n, const FrameTarget& into) override;
+    bool DrawFrameTo(const FrameTarget& into) override;
 
     // Jumps within the file since it was opened.
     int32_t JumpCount() const;

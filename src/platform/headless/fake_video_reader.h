@@ -23,16 +23,25 @@ class FakeVideoReader : public VideoReader {
         open_ = opens;
         return open_;
     }
-    void Close() override { open_ = false; }
+    void Close() override {
+        open_ = false;
+        last_ = -1;
+    }
     int32_t FrameCount() const override { return open_ ? frameCountWhenOpen : -1; }
     bool DecodeFrameTo(int32_t n, const FrameTarget& into) override {
         if (!open_ || n < 0 || n >= frameCountWhenOpen) return false;
+        decoded.push_back(n);
+        last_ = n;
+        return into.pixels == nullptr || DrawFrameTo(into);
+    }
+    // The frame's number is its colour.
+    bool DrawFrameTo(const FrameTarget& into) override {
+        if (!open_ || last_ < 0) return false;
         for (int32_t y = 0; y < into.height; ++y) {
             auto* row =
                 reinterpret_cast<uint32_t*>(into.pixels + static_cast<size_t>(y) * into.stride);
-            std::fill(row, row + into.width, 0xFF000000u | static_cast<uint32_t>(n));
+            std::fill(row, row + into.width, 0xFF000000u | static_cast<uint32_t>(last_));
         }
-        decoded.push_back(n);
         return true;
     }
 
@@ -41,6 +50,7 @@ class FakeVideoReader : public VideoReader {
 
   private:
     bool open_ = false;
+    int32_t last_ = -1;
 };
 
 }  // namespace kelvaron

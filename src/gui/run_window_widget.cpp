@@ -179,7 +179,7 @@ void RunWindowWidget::OnTick(int64_t tMs) {
 void RunWindowWidget::OnRefresh(int64_t tMs) {
     run_.SetTime(tMs);
     run_.Timer1Timer();
-    summary_.Observe(run_.State(), run_.Line());
+    summary_.Observe(run_.State(), run_.Line(), run_.Moves());
     review_.Observe(tMs, run_.Context());
     if (trace_) {
         trace_->WriteRow(tMs, "refresh", run_.State(),

@@ -56,7 +56,7 @@ int PartPoints(double shareSum, int count) {
 
 // A stop-station the train ran through.
 bool MissedStop(const RunSummary::StationResult& s) {
-    return s.kind != 1 && !s.stopped && s.beyondTicks.has_value() && !s.behindStart;
+    return s.kind != 1 && !s.stopped && s.beyondTicks.has_value() && !s.behindStart && !s.movedPast;
 }
 
 }  // namespace
@@ -141,6 +141,8 @@ std::vector<RunReview::StationMark> RunReview::Stations(const RunSummary& summar
                      : "arr " + SecondsAgainstTimetable(s.arrivalTicks, s.departureTime));
         } else if (s.behindStart) {
             mark.result = "behind the start";
+        } else if (s.movedPast) {
+            mark.result = "moved past";
         } else if (s.beyondTicks) {
             mark.result = MissedStop(s) ? "not stopped" : "passed";
         }

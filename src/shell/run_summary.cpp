@@ -24,7 +24,9 @@ std::string SecondsAgainstTimetable(int32_t ticks, int32_t timetable) {
     return buffer;
 }
 
-void RunSummary::Observe(const RunState& state, const LineDefinition& line) {
+void RunSummary::Observe(const RunState& state, const LineDefinition& line, int32_t moves) {
+    moved_ = moves != moves_;
+    moves_ = moves;
     if (stations_.size() != line.Station.size()) {
         stations_.assign(line.Station.size(), StationResult{});
         for (size_t i = 0; i < stations_.size(); ++i) {
@@ -79,6 +81,7 @@ void RunSummary::ObserveStations(const RunState& state, const LineDefinition& li
         if (state.Frame > line.Station[i].ZoneEnd && !stations_[i].beyondTicks) {
             stations_[i].beyondTicks = state.ClockTicks;
             stations_[i].behindStart = firstObservation_;
+            stations_[i].movedPast = moved_ && !firstObservation_;
         }
     }
 
@@ -107,7 +110,7 @@ void RunSummary::ObserveStations(const RunState& state, const LineDefinition& li
         StationResult& result = stations_[i];
         if (!result.stopped) {
             result.stopped = true;
-            result.origin = firstObservation_;
+            result.origin = firstObservation_ || moved_;
             result.arrivalTicks = state.ClockTicks;
         }
         result.departureTicks.reset();
@@ -128,6 +131,8 @@ void RunSummary::Print(std::ostream& out) const {
         if (!s.stopped) {
             if (s.behindStart) {
                 out << "behind the start\n";
+            } else if (s.movedPast) {
+                out << "moved past\n";
             } else if (!s.beyondTicks) {
                 out << "not reached\n";
             } else {

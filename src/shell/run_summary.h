@@ -37,6 +37,7 @@ class RunSummary {
         int32_t departureTime = 0;  // timetable, 1/30 s
         bool origin = false;        // the run began standing here
         bool behindStart = false;   // the run began beyond it: not the driver's to stop at
+        bool movedPast = false;     // the train was put beyond it (Move menu): nor this
         bool stopped = false;       // stood still inside the zone (stations where trains stop)
         // Where the train last stood in the zone: + overran, - short.
         long double stopErrorMetres = 0;
@@ -53,8 +54,11 @@ class RunSummary {
         int32_t clockTicks = 0;
     };
 
-    // Called after every refresh.
-    void Observe(const RunState& state, const LineDefinition& line);
+    // Called after every refresh, with how often the train has been put at a
+    // station so far (Move menu). The stations a move puts it past are not
+    // stops the driver ran through, and where it stands then it starts again
+    // as at the first station of a run.
+    void Observe(const RunState& state, const LineDefinition& line, int32_t moves = 0);
 
     // A one-screen report.
     void Print(std::ostream& out) const;
@@ -74,6 +78,8 @@ class RunSummary {
 
     std::vector<StationResult> stations_;
     bool firstObservation_ = true;
+    int32_t moves_ = 0;
+    bool moved_ = false;   // since the last observation
     int standingAt_ = -1;  // station the train stands at, -1 none
     Fixed4 maxSpeed_ = 0;
 

@@ -57,6 +57,7 @@ void RunWindow::StationClick(std::string_view itemName) {
         if (itemName == "Sta" + std::to_string(n)) k = n;
     }
     if (recorder_) recorder_->OnMove(static_cast<int32_t>(k));
+    ++moves_;
     int32_t stopsBefore = 0;
     for (size_t n = 0; n < k; ++n) stopsBefore += stations[n].Kind == 0;
     const StationData& st = stations[k];

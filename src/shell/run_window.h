@@ -80,6 +80,8 @@ class RunWindow {
     void start1Click();
     bool Running() const { return running_; }  // both timers enabled
     void StationClick(std::string_view itemName);
+    // How often the train has been put at a station so far.
+    int32_t Moves() const { return moves_; }
     void S1Click();
     // Closes the run: stops everything, frees the sounds and hands the
     // program-wide settings on to the next run. False when the sound device
@@ -174,6 +176,7 @@ class RunWindow {
     MenuModel menu_;
     ValueWindowModel valueWindow_;
     Picture frameBitmap_;
+    int32_t moves_ = 0;
     std::optional<FrameTarget> frameTarget_;
     RunContext context_;
     RefreshExtras refreshExtras_;  // what the refresh is given besides the run, set up once

@@ -128,7 +128,7 @@ void PlayScript(const RunScript& script, std::optional<int64_t> untilMs, Scripte
         };
     }
     client.afterRefresh = [&](int64_t t) {
-        recording.summary.Observe(run.window.State(), run.window.Line());
+        recording.summary.Observe(run.window.State(), run.window.Line(), run.window.Moves());
         if (recording.review) recording.review->Observe(t, run.window.Context());
         if (recording.trace) recording.trace->WriteRow(t, "refresh", run.window.State(), stations);
     };

@@ -385,6 +385,17 @@ TEST_F(HeadlessRun, WholeRunPastSignalsBehindAPrecedingTrain) {
         << o.out;
 }
 
+TEST_F(HeadlessRun, AStationTheMoveMenuSkipsIsNoMissedStop) {
+    // Put at the terminus from the origin: 桜町 lies behind, and the run
+    // starts again at 港北.
+    Outcome o = Run("0 start\n500 move 2\n3000 close\n",
+                    "--review '" + (dir_ / "review.csv").string() + "'");
+    ASSERT_EQ(o.exitCode, 0) << o.err;
+    EXPECT_NE(o.out.find("  桜町: moved past\n"), std::string::npos) << o.out;
+    EXPECT_NE(o.out.find("  港北: start, timetable"), std::string::npos) << o.out;
+    EXPECT_EQ(o.out.find("not stopped"), std::string::npos) << o.out;
+}
+
 TEST_F(HeadlessRun, EmergencyBrakingsAreCountedByTheirCause) {
     // Full power through the 45 km/h speed check at frame 1200 rings the ATS
     // bell; unconfirmed, the 51st refresh of ringing (ATS_Time 5 s) brakes.

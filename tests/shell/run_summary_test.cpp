@@ -96,6 +96,28 @@ TEST(RunSummary, AStopAtTheEndOfTheZoneDepartsEvenWhenTheNextRefreshIsBeyondIt) 
     EXPECT_EQ(st[0].arrivalTicks, 30);   // the first arrival stays
 }
 
+TEST(RunSummary, StationsAMovePutsTheTrainPastAreNotMissedStops) {
+    Summary s({MakeStation("A", 0, 100, 10000, 0), MakeStation("B", 0, 900, 90000, 300),
+               MakeStation("C", 0, 2000, 200000, 600), MakeStation("D", 0, 3000, 300000, 900)});
+    const auto observe = [&](int32_t frame, Fixed4 speed, int32_t ticks, int32_t moves) {
+        s.state.Frame = frame;
+        s.state.Speed = speed;
+        s.state.Distance = frame * 100;
+        s.state.ClockTicks = ticks;
+        s.summary.Observe(s.state, s.line, moves);
+    };
+    observe(150, 0, 0, 0);
+    observe(300, 100000, 30, 0);
+    observe(2050, 0, 60, 1);  // put at C, past B
+    observe(2060, 50000, 90, 1);
+    observe(3500, 900000, 120, 1);  // then runs through D
+    const std::string printed = s.Printed();
+    EXPECT_NE(printed.find("  B: moved past\n"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("  C: start, departed 00:00:03"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("  D: passed 00:00:04 without stopping\n"), std::string::npos)
+        << printed;
+}
+
 TEST(RunSummary, EmergencyBrakingsAreToldApartByWhatRang) {
     Summary s({});
     RunState& st = s.state;

@@ -19,7 +19,24 @@
 #              writer, as figures before 2026-12-09 were (the file starts again
 #              whenever the program opens its sound device).
 #   BUILD=DIR  where the program is (default build).
+#   ROUNDS=N   measures N times in a row and ends with the median ratio: on a
+#              shared machine one run's ratio can stray by a tenth or more.
 set -eu
+
+ROUNDS=${ROUNDS:-1}
+if [ "$ROUNDS" -gt 1 ]; then
+    RATIOS=""
+    for round in $(seq 1 "$ROUNDS"); do
+        echo "== round $round of $ROUNDS"
+        OUT=$(ROUNDS=1 "$0" "$@")
+        echo "$OUT"
+        RATIOS="$RATIOS $(echo "$OUT" | awk '/^ratio/ { print $2 }')"
+    done
+    echo "$RATIOS" | tr ' ' '\n' | grep . | sort -n |
+        awk '{ r[NR] = $1 } END { printf "median ratio %.2f of %d rounds (%s to %s)\n",
+             NR % 2 ? r[(NR + 1) / 2] : (r[NR / 2] + r[NR / 2 + 1]) / 2, NR, r[1], r[NR] }'
+    exit 0
+fi
 
 DATA=${1:-build/demo-data}
 SECONDS_MEASURED=${2:-60}

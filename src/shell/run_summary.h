@@ -37,7 +37,7 @@ class RunSummary {
         int32_t departureTime = 0;  // timetable, 1/30 s
         bool origin = false;        // the run began standing here
         bool behindStart = false;   // the run began beyond it: not the driver's to stop at
-        bool movedPast = false;     // the train was put beyond it (Move menu): nor this
+        bool movedPast = false;     // a move put the train beyond it: not the driver's either
         bool stopped = false;       // stood still inside the zone (stations where trains stop)
         // Where the train last stood in the zone: + overran, - short.
         long double stopErrorMetres = 0;

@@ -147,6 +147,35 @@ TEST_F(RunWindowDisplayTest, ThePanelRedrawnPieceByPieceLooksAsWhenDrawnWhole) {
     }
 }
 
+TEST(CabViewTest, ThePanelIsPaintedWholeAtAnySize) {
+    // A picture over the whole cab, drawn in the bands the panel is painted
+    // in: not a row of it beside the video may be left out, at whole and
+    // broken scales.
+    test::GuiApp();
+    Picture red;
+    red.width = 640;
+    red.height = 440;
+    red.pixels.assign(640 * 440, 0xFFFF0000u);
+    PanelModel panel;
+    PanelControl whole;
+    whole.width = 640;
+    whole.height = 440;
+    whole.picture = std::make_shared<const Picture>(std::move(red));
+    panel.Add(whole);
+    for (const QSize size : {QSize(640, 440), QSize(1088, 748), QSize(1536, 1056)}) {
+        CabView view(panel);
+        view.resize(size);
+        const QImage shot = Shot(view);
+        const QRect cab = QRect(QPoint(), size).adjusted(1, 1, -1, -1);
+        const QRect video = view.VideoPlace().adjusted(-1, -1, 1, 1);  // the video shows there
+        int wrong = 0;
+        for (int y = cab.top(); y <= cab.bottom(); ++y)
+            for (int x = cab.left(); x <= cab.right(); ++x)
+                wrong += !video.contains(x, y) && shot.pixel(x, y) != 0xFFFF0000u;
+        EXPECT_EQ(wrong, 0) << size.width();
+    }
+}
+
 TEST_F(RunWindowDisplayTest, TheCabKeepsItsProportionsCentredInAnyShape) {
     CabView& view = window->View();
     window->MenuCommand("start1");   // no still picture once the run has started

@@ -108,6 +108,8 @@ QRect CabView::VideoPlace() {
 }
 
 void CabView::VideoChanged() {
+    // The video's place may not have been laid out yet: the window not shown.
+    if (Layout()) Relaid();
     still_ = QImage();
     frameStale_ = true;
     update(ToWidget(video_));

@@ -81,10 +81,12 @@ bool CabView::Layout() {
 
     layer_ = QImage(cab_.size(), QImage::Format_ARGB32_Premultiplied);
     const int stride = (video_.width() * 4 + kRowAlignment - 1) / kRowAlignment * kRowAlignment;
-    // One row's alignment more at the end: the scaler's vector code may write
-    // a few pixels past the last one.
+    // Room after the last row for the pixels the scaler may write past a row's
+    // end (within the rows, the next row's own pixels are written after them).
+    constexpr size_t kSpillBytes = kFrameSpill * 4;
+    static_assert(kSpillBytes % kRowAlignment == 0, "aligned_alloc takes whole alignments");
     frameMemory_.reset(static_cast<uint8_t*>(std::aligned_alloc(
-        kRowAlignment, static_cast<size_t>(stride) * video_.height() + kRowAlignment)));
+        kRowAlignment, static_cast<size_t>(stride) * video_.height() + kSpillBytes)));
     frame_ =
         QImage(frameMemory_.get(), video_.width(), video_.height(), stride, QImage::Format_RGB32);
     frame_.fill(Qt::black);
@@ -310,18 +312,18 @@ bool CabView::DrawFrameDirectly(QPainter& p, const QRegion& video) {
     // The scaler may write a few pixels past the end of each row: they must
     // lie within the image's row, and are put back as they were.
     if (place.right() + kFrameSpill >= image->width()) return false;
-    constexpr int spill = kFrameSpill;
     const qsizetype stride = image->bytesPerLine();
     uchar* first = const_cast<uchar*>(image->constBits()) + place.y() * stride + place.x() * 4;
-    beside_.resize(static_cast<size_t>(spill) * place.height());
+    beside_.resize(static_cast<size_t>(kFrameSpill) * place.height());
     const auto besideRow = [&](int row) { return first + row * stride + place.width() * 4; };
+    const auto kept = [&](int row) { return &beside_[static_cast<size_t>(row) * kFrameSpill]; };
     for (int row = 0; row < place.height(); ++row) {
-        std::memcpy(&beside_[static_cast<size_t>(row) * spill], besideRow(row), spill * 4);
+        std::memcpy(kept(row), besideRow(row), kFrameSpill * 4);
     }
     const bool drawn =
         drawFrame(FrameTarget{first, place.width(), place.height(), static_cast<int32_t>(stride)});
     for (int row = 0; row < place.height(); ++row) {
-        std::memcpy(besideRow(row), &beside_[static_cast<size_t>(row) * spill], spill * 4);
+        std::memcpy(besideRow(row), kept(row), kFrameSpill * 4);
     }
     return drawn;
 }

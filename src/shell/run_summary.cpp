@@ -25,7 +25,7 @@ std::string SecondsAgainstTimetable(int32_t ticks, int32_t timetable) {
 }
 
 void RunSummary::Observe(const RunState& state, const LineDefinition& line, int32_t moves) {
-    moved_ = moves != moves_;
+    const bool moved = moves != moves_;
     moves_ = moves;
     if (stations_.size() != line.Station.size()) {
         stations_.assign(line.Station.size(), StationResult{});
@@ -45,7 +45,7 @@ void RunSummary::Observe(const RunState& state, const LineDefinition& line, int3
 
     ObserveProtection(state);
     // Standing is judged as the station logic judges it: the speed rounds to 0 km/h.
-    ObserveStations(state, line, SpeedRoundsToZero(state));
+    ObserveStations(state, line, SpeedRoundsToZero(state), moved);
     firstObservation_ = false;
 }
 
@@ -76,12 +76,13 @@ void RunSummary::ObserveProtection(const RunState& state) {
     vigilanceTimer_ = state.VigilanceTimer;
 }
 
-void RunSummary::ObserveStations(const RunState& state, const LineDefinition& line, bool standing) {
+void RunSummary::ObserveStations(const RunState& state, const LineDefinition& line, bool standing,
+                                 bool moved) {
     for (size_t i = 0; i < stations_.size(); ++i) {
         if (state.Frame > line.Station[i].ZoneEnd && !stations_[i].beyondTicks) {
             stations_[i].beyondTicks = state.ClockTicks;
             stations_[i].behindStart = firstObservation_;
-            stations_[i].movedPast = moved_ && !firstObservation_;
+            stations_[i].movedPast = moved && !firstObservation_;
         }
     }
 
@@ -110,7 +111,7 @@ void RunSummary::ObserveStations(const RunState& state, const LineDefinition& li
         StationResult& result = stations_[i];
         if (!result.stopped) {
             result.stopped = true;
-            result.origin = firstObservation_ || moved_;
+            result.origin = firstObservation_ || moved;
             result.arrivalTicks = state.ClockTicks;
         }
         result.departureTicks.reset();

@@ -74,12 +74,13 @@ class RunSummary {
 
   private:
     void ObserveProtection(const RunState& state);
-    void ObserveStations(const RunState& state, const LineDefinition& line, bool standing);
+    // `moved`: the train has been put at a station since the last observation.
+    void ObserveStations(const RunState& state, const LineDefinition& line, bool standing,
+                         bool moved);
 
     std::vector<StationResult> stations_;
     bool firstObservation_ = true;
-    int32_t moves_ = 0;
-    bool moved_ = false;   // since the last observation
+    int32_t moves_ = 0;    // the moves seen so far
     int standingAt_ = -1;  // station the train stands at, -1 none
     Fixed4 maxSpeed_ = 0;
 
